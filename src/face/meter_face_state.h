@@ -1,0 +1,13 @@
+#pragma once
+
+// The meter face's shared values: written by the face on every repaint and by
+// the reading handler, read by the tick and the chart.
+struct MeterFaceState {
+    bool inRange = true;            // the stored reading is not over range
+    bool overRangeArrow = true;     // while set, the tick blinks the arrow
+    bool arrowVisible = false;      // blink phase of the over-range arrow
+    bool linkSpriteVisible = false; // toggled per reading while data flows
+    float maxValue = 0.0f;
+    float minValue = 0.0f;
+    bool minLatched = false;
+};

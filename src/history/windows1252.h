@@ -1,0 +1,19 @@
+#pragma once
+
+#include <optional>
+#include <string>
+#include <string_view>
+
+// Conversions between the single-byte Windows-1252 texts of the list and the
+// log file, and the UTF-16 texts of the panels and the widgets.
+
+// Every byte maps to one UTF-16 unit; the five undefined bytes map to themselves.
+std::u16string windows1252ToUtf16(std::string_view text);
+
+// The Windows-1252 bytes of a UTF-16 text, or nothing when a character has no byte.
+std::optional<std::string> utf16ToWindows1252(std::u16string_view text);
+
+// True when every character of the text can be stored in the log unchanged.
+inline bool isWindows1252Representable(std::u16string_view text) {
+    return utf16ToWindows1252(text).has_value();
+}
