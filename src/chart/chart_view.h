@@ -16,3 +16,10 @@ struct ChartView {
     float fullScale = 1.0f;
     bool negativeSeen = false;
 };
+
+// Autoscale back to its first rung; used by Clear, a full-history reset and a
+// change of the meter's function.
+inline void resetScale(ChartView& view) {
+    view.fullScale = 1.0f;
+    view.negativeSeen = false;
+}

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "chart/chart_view.h"
+
 // The meter face's shared values: written by the face on every repaint and by
 // the reading handler, read by the tick and the chart.
 struct MeterFaceState {
@@ -11,3 +13,11 @@ struct MeterFaceState {
     float minValue = 0.0f;
     bool minLatched = false;
 };
+
+// MIN and MAX back to 0 with the first-minimum latch open, and the chart's scale reset.
+inline void resetMinMax(MeterFaceState& face, ChartView& view) {
+    face.maxValue = 0.0f;
+    face.minValue = 0.0f;
+    face.minLatched = false;
+    resetScale(view);
+}
