@@ -23,9 +23,7 @@ struct MeterReading {
                std::uint32_t{bytes[2]} << 16 | std::uint32_t{bytes[3]} << 24;
     }
     std::uint8_t leadByte() const { return bytes[0]; }
-    std::uint16_t count() const {
-        return static_cast<std::uint16_t>(bytes[1] | bytes[2] << 8);
-    }
+    std::uint16_t count() const { return static_cast<std::uint16_t>(bytes[1] | bytes[2] << 8); }
     void setCount(std::uint16_t c) {
         bytes[1] = static_cast<std::uint8_t>(c & 0xFF);
         bytes[2] = static_cast<std::uint8_t>(c >> 8);
@@ -59,7 +57,7 @@ struct MeterReading {
 
     friend bool operator==(const MeterReading&, const MeterReading&) = default;
 
-private:
+  private:
     static void setBit(std::uint8_t& b, std::uint8_t mask, bool on) {
         b = static_cast<std::uint8_t>(on ? (b | mask) : (b & ~mask));
     }

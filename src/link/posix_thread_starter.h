@@ -1,0 +1,31 @@
+#pragma once
+
+#include <cstddef>
+
+#include "link/thread_starter.h"
+
+// Plain pthreads with a small stack: probes only wait, read 64 bytes and judge.
+class PosixThreadStarter final : public ThreadStarter {
+  public:
+    // The smallest stack the platform allows, raised to minStack (sanitizer
+    // builds need far more than a probe itself does).
+    explicit PosixThreadStarter(std::size_t minStack = kDefaultMinStack);
+
+    std::unique_ptr<Thread> start(std::function<void()> body) override;
+    std::size_t stackSize() const { return stackSize_; }
+
+#if defined(__SANITIZE_ADDRESS__)
+    static constexpr std::size_t kDefaultMinStack = 256 * 1024;
+#elif defined(__has_feature)
+#if __has_feature(address_sanitizer)
+    static constexpr std::size_t kDefaultMinStack = 256 * 1024;
+#else
+    static constexpr std::size_t kDefaultMinStack = 64 * 1024;
+#endif
+#else
+    static constexpr std::size_t kDefaultMinStack = 64 * 1024;
+#endif
+
+  private:
+    std::size_t stackSize_;
+};
