@@ -1,0 +1,68 @@
+#include "history/log_writer.h"
+
+#include <cerrno>
+#include <cstdio>
+#include <filesystem>
+#include <system_error>
+#include <utility>
+
+#include "history/log_format.h"
+
+namespace {
+
+// Numbered names tried before giving up on a folder.
+constexpr int kMaxNumberedNames = 999;
+
+enum class CreateResult { Written, Taken, Failed };
+
+CreateResult createAndWrite(const std::string& name, std::string_view content) {
+    errno = 0;
+    std::FILE* file = std::fopen(name.c_str(), "wbx");  // exclusive: never replaces a file
+    if (!file) return errno == EEXIST ? CreateResult::Taken : CreateResult::Failed;
+    const bool written = std::fwrite(content.data(), 1, content.size(), file) == content.size();
+    const bool closed = std::fclose(file) == 0;
+    if (written && closed) return CreateResult::Written;
+    std::remove(name.c_str());
+    return CreateResult::Failed;
+}
+
+}  // namespace
+
+std::optional<std::string> writeNewLogFile(const std::string& name, std::string_view content) {
+    for (int n = 1; n <= kMaxNumberedNames; ++n) {
+        std::string candidate = n == 1 ? name : numberedLogFileName(name, n);
+        switch (createAndWrite(candidate, content)) {
+            case CreateResult::Written:
+                return candidate;
+            case CreateResult::Failed:
+                return std::nullopt;
+            case CreateResult::Taken:
+                break;
+        }
+    }
+    return std::nullopt;
+}
+
+LogWriter::LogWriter(const UserPaths& paths, const Clock& clock, std::function<void()> beep)
+    : paths_(paths), clock_(clock), beep_(std::move(beep)) {}
+
+bool LogWriter::saveLog(const ReadingList& list, Settings& settings) const {
+    if (list.rowCount() == 0) return true;
+    const std::string name = makeLogFileName(paths_.executablePath, settings.port, clock_.now());
+    const std::string content = formatLog(list);
+
+    std::optional<std::string> written = writeNewLogFile(name, content);
+    if (!written && !paths_.dataFolder.empty()) {
+        namespace fs = std::filesystem;
+        std::error_code ec;
+        fs::create_directories(paths_.dataFolder, ec);
+        const fs::path fallback = fs::path(paths_.dataFolder) / fs::path(name).filename();
+        written = writeNewLogFile(fallback.string(), content);
+    }
+    if (!written) {
+        if (beep_) beep_();
+        return false;
+    }
+    settings.logFile = std::move(*written);
+    return true;
+}

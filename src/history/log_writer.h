@@ -1,0 +1,34 @@
+#pragma once
+
+#include <functional>
+#include <optional>
+#include <string>
+#include <string_view>
+
+#include "app/settings.h"
+#include "app/user_paths.h"
+#include "history/reading_list.h"
+#include "reading/clock.h"
+
+// Writes the reading list to a new log file. The file goes beside the
+// executable, or into the per-user data folder when that place cannot be
+// written; an existing file is never replaced (a "-2", "-3", ... suffix is
+// added instead). One beep when neither place takes the file.
+class LogWriter {
+  public:
+    LogWriter(const UserPaths& paths, const Clock& clock, std::function<void()> beep);
+
+    // Saves every row and points settings.logFile at the file written.
+    // True when the rows are on disk (an empty list writes nothing and counts
+    // as saved); false after a failure, with settings.logFile unchanged.
+    bool saveLog(const ReadingList& list, Settings& settings) const;
+
+  private:
+    const UserPaths& paths_;
+    const Clock& clock_;
+    std::function<void()> beep_;
+};
+
+// Creates `name`, or the first free numbered variant of it, and writes
+// `content`; returns the name written. Nothing is left behind on failure.
+std::optional<std::string> writeNewLogFile(const std::string& name, std::string_view content);

@@ -1,0 +1,18 @@
+#pragma once
+
+#include <string>
+#include <string_view>
+
+#include "reading/clock.h"
+#include "reading/reading_interpretation.h"
+
+// The value column of a list line: a sign place and the five digits with
+// leading zeros blanked and the point at `decimalPosition` (none above 5).
+// 6 characters without a point, 7 with one.
+std::string formatValueField(const CountDigits& digits, bool negative, int decimalPosition);
+
+// The "date time value unit" text of one logged reading, in Windows-1252.
+// With a four-digit year the hour stands in columns 11-12, the minute in
+// 14-15, the second in 17-18 and the value field starts at column 22.
+std::string formatReadingLine(const LocalDateTime& when, const CountDigits& digits, bool negative,
+                              int decimalPosition, std::string_view unit);

@@ -1,0 +1,17 @@
+#include "history/tag_edit.h"
+
+#include "history/windows1252.h"
+
+TagEditOutcome onTagEditEnd(ReadingList& list, SampleHistory& history, std::size_t row,
+                            std::optional<std::u16string_view> text) {
+    if (!text || row >= list.rowCount()) return TagEditOutcome::Unchanged;
+    if (text->size() > kTagEditLimit || text->find_first_of(u"\r\n") != std::u16string_view::npos)
+        return TagEditOutcome::Refused;
+    std::optional<std::string> tag = utf16ToWindows1252(*text);
+    if (!tag) return TagEditOutcome::Refused;
+
+    const bool tagged = !tag->empty();
+    list.setTag(row, std::move(*tag));
+    if (row < history.capacity()) history.slot(static_cast<std::uint32_t>(row)).setTagged(tagged);
+    return TagEditOutcome::Changed;
+}

@@ -1,0 +1,26 @@
+#pragma once
+
+#include <cstddef>
+#include <optional>
+#include <string_view>
+
+#include "history/reading_list.h"
+#include "history/sample_history.h"
+
+// The longest tag the list's editor accepts; with the longest reading line a
+// tagged log line stays well inside what the log reader takes as one line.
+inline constexpr std::size_t kTagEditLimit = 200;
+
+enum class TagEditOutcome {
+    Unchanged,  // cancelled, or no such row
+    Changed,    // the label (and the sample's tag flag) changed: redraw the chart
+    Refused,    // the text cannot be kept in the log as typed; the old tag stays
+};
+
+// A finished edit of row `row`'s tag; `text` is empty when the edit was
+// cancelled. A non-empty tag marks the row's sample as tagged, an empty one
+// clears it. A row beyond the ring's capacity has no sample: only its label
+// changes. Texts the log cannot hold unchanged (characters outside
+// Windows-1252, line breaks, more than kTagEditLimit characters) are refused.
+TagEditOutcome onTagEditEnd(ReadingList& list, SampleHistory& history, std::size_t row,
+                            std::optional<std::u16string_view> text);

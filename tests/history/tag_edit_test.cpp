@@ -1,0 +1,102 @@
+#include "history/tag_edit.h"
+
+#include <gtest/gtest.h>
+
+#include "history/clear_history.h"
+
+namespace {
+
+TEST(OnTagEditEnd, SetsLabelAndSampleFlag) {
+    struct Case {
+        const char* name;
+        std::size_t row;
+        std::optional<std::u16string> text;
+        TagEditOutcome outcome;
+        std::string tag;  // row's tag afterwards
+        bool tagged;      // its sample's flag afterwards
+    };
+    const std::u16string longest(kTagEditLimit, u'w');
+    const Case cases[] = {
+        {"cancelled", 1, std::nullopt, TagEditOutcome::Unchanged, "old", true},
+        {"new tag", 1, u"new", TagEditOutcome::Changed, "new", true},
+        {"untagged row tagged", 0, u"first", TagEditOutcome::Changed, "first", true},
+        {"empty removes", 1, u"", TagEditOutcome::Changed, "", false},
+        {"latin-1 kept", 1, u"\u00e9\u00b5", TagEditOutcome::Changed, "\351\265", true},
+        {"euro sign kept", 1, u"\u20ac", TagEditOutcome::Changed, "\200", true},
+        {"200 characters", 1, longest, TagEditOutcome::Changed, std::string(200, 'w'), true},
+        {"201 characters", 1, longest + u"w", TagEditOutcome::Refused, "old", true},
+        {"not in the code page", 1, u"\u4e2d", TagEditOutcome::Refused, "old", true},
+        {"line break", 1, u"a\nb", TagEditOutcome::Refused, "old", true},
+        {"carriage return", 1, u"a\rb", TagEditOutcome::Refused, "old", true},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        ReadingList list;
+        SampleHistory history(4);
+        list.appendRow("", "row 0");
+        history.append(1.0f, 0, false);
+        list.appendRow("old", "row 1");
+        history.append(2.0f, 0, true);
+        std::optional<std::u16string_view> text;
+        if (c.text) text = *c.text;
+        EXPECT_EQ(onTagEditEnd(list, history, c.row, text), c.outcome);
+        EXPECT_EQ(list.row(c.row).tag, c.tag);
+        EXPECT_EQ(history.slot(static_cast<std::uint32_t>(c.row)).tagged(), c.tagged);
+        EXPECT_EQ(list.row(c.row).text, "row " + std::to_string(c.row));
+    }
+}
+
+TEST(OnTagEditEnd, RowWithoutSlotChangesOnlyItsLabel) {
+    ReadingList list;
+    SampleHistory history(2);
+    for (int i = 0; i < 3; ++i) {
+        list.appendRow("", "row");
+        history.append(static_cast<float>(i), 0, false);
+        if (history.position() == history.capacity()) history.wrap();
+    }
+    EXPECT_EQ(onTagEditEnd(list, history, 2, u"late"), TagEditOutcome::Changed);
+    EXPECT_EQ(list.row(2).tag, "late");
+    EXPECT_FALSE(history.slot(0).tagged());
+    EXPECT_FALSE(history.slot(1).tagged());
+    EXPECT_EQ(onTagEditEnd(list, history, 3, u"none"), TagEditOutcome::Unchanged);
+    EXPECT_EQ(list.rowCount(), 3u);
+}
+
+TEST(ClearHistory, EmptiesListRingAndMinMaxButKeepsTheView) {
+    ReadingList list;
+    SampleHistory history(8);
+    list.appendRow("t", "row");
+    history.append(5.0f, 7, true);
+    MeterFaceState face;
+    face.maxValue = 9.0f;
+    face.minValue = -3.0f;
+    face.minLatched = true;
+    ChartView view;
+    view.zoom = -4;
+    view.scrollOffset = 12;
+    view.firstMarker = 3;
+    view.secondMarker = 7;
+    view.held = true;
+    view.fullScale = 40.0f;
+    view.negativeSeen = true;
+
+    clearHistory(list, history, face, view);
+
+    EXPECT_EQ(list.rowCount(), 0u);
+    EXPECT_EQ(history.position(), 0u);
+    EXPECT_EQ(history.count(), 0u);
+    EXPECT_FALSE(history.slot(0).tagged());
+    EXPECT_EQ(history.slot(0).value, 0.0f);
+    EXPECT_EQ(face.maxValue, 0.0f);
+    EXPECT_EQ(face.minValue, 0.0f);
+    EXPECT_FALSE(face.minLatched);
+    EXPECT_EQ(view.fullScale, 1.0f);
+    EXPECT_FALSE(view.negativeSeen);
+    EXPECT_EQ(view.zoom, -4);
+    EXPECT_EQ(view.scrollOffset, 12);
+    EXPECT_EQ(view.firstMarker, 3);
+    EXPECT_EQ(view.secondMarker, 7);
+    EXPECT_TRUE(view.held);
+}
+
+}  // namespace
