@@ -1,0 +1,39 @@
+#pragma once
+
+#include <cstdint>
+#include <optional>
+
+#include "face/meter_face_state.h"
+
+// A rectangle of the meter panel to redraw: left and top inclusive, right and
+// bottom exclusive, in panel pixels.
+struct FaceRect {
+    int left = 0;
+    int top = 0;
+    int right = 0;
+    int bottom = 0;
+    friend bool operator==(const FaceRect&, const FaceRect&) = default;
+};
+
+namespace face {
+inline constexpr FaceRect kLinkSpriteRect{12, 28, 38, 46};
+inline constexpr FaceRect kArrowRect{334, 188, 346, 212};
+inline constexpr std::uint32_t kBlinkTicks = 3;  // the arrow toggles every fourth tick
+}  // namespace face
+
+// The date line: the panel's full width, from 14 to 2 pixels above its bottom.
+constexpr FaceRect clockLineRect(int panelWidth, int panelHeight) {
+    return {0, panelHeight - 14, panelWidth, panelHeight - 2};
+}
+
+// What one tick asks the meter panel to redraw.
+struct FaceTickRects {
+    std::optional<FaceRect> linkSprite;  // the link went quiet: sprite hidden
+    std::optional<FaceRect> arrow;       // the over-range arrow changed phase
+    FaceRect clockLine;                  // always: redraws the whole face
+};
+
+// The face's part of a 50 ms tick: hides the link sprite once the link's
+// activity countdown has run out and blinks the over-range arrow.
+FaceTickRects faceTick(MeterFaceState& face, std::uint32_t linkActivity, int panelWidth,
+                       int panelHeight);

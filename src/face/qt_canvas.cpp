@@ -1,0 +1,94 @@
+#include "face/qt_canvas.h"
+
+#include <QFont>
+#include <QFontMetricsF>
+#include <QPen>
+#include <QPointF>
+#include <QString>
+#include <QVarLengthArray>
+
+namespace {
+
+QColor toColor(Argb colour) {
+    return QColor::fromRgba(colour);
+}
+
+QPen toPen(const Pen& pen) {
+    QPen out(toColor(pen.colour));
+    out.setWidth(1);
+    out.setStyle(pen.dashed ? Qt::DashLine : Qt::SolidLine);
+    return out;
+}
+
+// Integer coordinates name pixel centres for lines, so a one-pixel line at an
+// integer row covers exactly that row.
+constexpr qreal kPixelCentre = 0.5;
+
+QFont faceFont(float size) {
+    QFont font;
+    // Arial where present; Liberation Sans has the same metrics; then any sans-serif.
+    font.setFamilies({QStringLiteral("Arial"), QStringLiteral("Liberation Sans")});
+    font.setStyleHint(QFont::SansSerif);
+    font.setBold(true);
+    font.setPixelSize(qMax(1, qRound(size)));
+    return font;
+}
+
+}  // namespace
+
+QtCanvas::QtCanvas(int width, int height, const QImage* spriteSheet)
+    : image_(width > 0 && height > 0 ? QImage(width, height, QImage::Format_ARGB32) : QImage()),
+      sheet_(spriteSheet != nullptr && !spriteSheet->isNull() ? spriteSheet : nullptr) {
+    if (image_.isNull()) return;
+    image_.fill(Qt::transparent);
+    painter_.begin(&image_);
+    painter_.setRenderHints(QPainter::Antialiasing | QPainter::TextAntialiasing);
+}
+
+void QtCanvas::clear(Argb colour) {
+    if (!usable()) return;
+    painter_.setCompositionMode(QPainter::CompositionMode_Source);
+    painter_.fillRect(image_.rect(), toColor(colour));
+    painter_.setCompositionMode(QPainter::CompositionMode_SourceOver);
+}
+
+void QtCanvas::fillRect(int x, int y, int w, int h, Argb colour) {
+    if (usable()) painter_.fillRect(QRect(x, y, w, h), toColor(colour));
+}
+
+void QtCanvas::fillRectF(float x, float y, float w, float h, Argb colour) {
+    if (usable()) painter_.fillRect(QRectF(x, y, w, h), toColor(colour));
+}
+
+void QtCanvas::drawSprite(int dx, int dy, int w, int h, int sx, int sy) {
+    if (usable() && sheet_ != nullptr)
+        painter_.drawImage(QPoint(dx, dy), *sheet_, QRect(sx, sy, w, h));
+}
+
+void QtCanvas::drawLine(int x1, int y1, int x2, int y2, const Pen& pen) {
+    if (!usable()) return;
+    painter_.setPen(toPen(pen));
+    painter_.drawLine(QPointF(x1 + kPixelCentre, y1 + kPixelCentre),
+                      QPointF(x2 + kPixelCentre, y2 + kPixelCentre));
+}
+
+void QtCanvas::drawPolyline(std::span<const PointF> points, const Pen& pen) {
+    if (!usable() || points.size() < 2) return;
+    QVarLengthArray<QPointF, 512> shifted;
+    shifted.reserve(static_cast<qsizetype>(points.size()));
+    for (const PointF& p : points) shifted.append(QPointF(p.x + kPixelCentre, p.y + kPixelCentre));
+    painter_.setPen(toPen(pen));
+    painter_.drawPolyline(shifted.constData(), static_cast<int>(shifted.size()));
+}
+
+void QtCanvas::drawText(float x, float y, std::u16string_view text, float size, Argb colour) {
+    if (!usable() || text.empty()) return;
+    const QFont font = faceFont(size);
+    const QString s = QString::fromUtf16(text.data(), static_cast<qsizetype>(text.size()));
+    // The text's box (advance width by line height) has its top-left corner at
+    // (x, y): the baseline sits one ascent below y.
+    const QFontMetricsF metrics(font);
+    painter_.setFont(font);
+    painter_.setPen(toColor(colour));
+    painter_.drawText(QPointF(x, y + metrics.ascent()), s);
+}

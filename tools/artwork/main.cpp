@@ -1,0 +1,27 @@
+// Draws the program's artwork (the LCD sprite sheet and the icon sizes) into
+// a folder, normally res/. The outputs are committed; run this after changing
+// the drawing code.
+#include <QDir>
+#include <QImage>
+#include <QString>
+#include <cstdio>
+
+#include "lcd_artwork.h"
+
+int main(int argc, char** argv) {
+    if (argc != 2) {
+        std::fprintf(stderr, "usage: zintavo-artwork OUTPUT_DIR\n");
+        return 2;
+    }
+    const QDir out(QString::fromLocal8Bit(argv[1]));
+    bool ok = drawSpriteSheet().save(out.filePath(QStringLiteral("lcd_sprites.png")), "PNG");
+    for (int size : {16, 24, 32, 48, 64, 128, 256}) {
+        ok =
+            drawIcon(size).save(out.filePath(QStringLiteral("icon_%1.png").arg(size)), "PNG") && ok;
+    }
+    if (!ok) {
+        std::fprintf(stderr, "zintavo-artwork: cannot write into %s\n", argv[1]);
+        return 1;
+    }
+    return 0;
+}
