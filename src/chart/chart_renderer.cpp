@@ -1,0 +1,207 @@
+#include "chart/chart_renderer.h"
+
+#include <array>
+#include <cmath>
+#include <cstdio>
+#include <cstdlib>
+#include <optional>
+#include <string_view>
+
+#include "app/settings.h"
+#include "chart/chart_scale.h"
+#include "chart/chart_view.h"
+#include "chart/saturating_cast.h"
+#include "face/meter_face_state.h"
+#include "history/sample_history.h"
+
+namespace {
+
+constexpr int kMarkTop = 7;         // marker, tag and time lines start here
+constexpr int kMarkBottomGap = 14;  // ... and end this far above the bottom
+constexpr int kGridLeft = 36;
+
+// A short formatted ASCII text widened for the canvas, without allocating.
+class AsciiText {
+  public:
+    explicit AsciiText(const char* text) {
+        while (text[size_] != '\0' && size_ < chars_.size()) {
+            chars_[size_] = static_cast<char16_t>(static_cast<unsigned char>(text[size_]));
+            ++size_;
+        }
+    }
+    std::u16string_view view() const { return {chars_.data(), size_}; }
+
+  private:
+    std::array<char16_t, 32> chars_{};
+    std::size_t size_ = 0;
+};
+
+// Walks the history from newer to older samples, starting just after a
+// given age, ending after the oldest stored sample.
+class HistoryWalk {
+  public:
+    HistoryWalk(const SampleHistory& history, std::int32_t skipped)
+        : history_(history), age_(skipped) {
+        const std::int64_t cap = history.capacity();
+        std::int64_t slot = std::int64_t{history.position()} - skipped;
+        if (slot < 0) slot += cap;
+        slot_ = static_cast<std::uint32_t>(slot);
+    }
+
+    // Moves to the next older sample; false when there is none.
+    bool stepBack() {
+        ++age_;
+        slot_ = (slot_ == 0 ? history_.capacity() : slot_) - 1;
+        return age_ <= history_.count();
+    }
+    void stepForward() {
+        --age_;
+        slot_ = slot_ + 1 == history_.capacity() ? 0 : slot_ + 1;
+    }
+    const Sample& sample() const { return history_.slot(slot_); }
+    std::uint32_t slot() const { return slot_; }
+
+  private:
+    const SampleHistory& history_;
+    std::int64_t age_;
+    std::uint32_t slot_;
+};
+
+struct TimeMark {
+    int hour;
+    int minute;
+};
+
+struct Pens {
+    Pen grid, data, select, minMax, tag;
+};
+
+}  // namespace
+
+ChartRenderer::ChartRenderer() : points_(kMaxPoints) {}
+
+void ChartRenderer::drawChart(Canvas& canvas, ChartView& view, const SampleHistory& history,
+                              const MeterFaceState& face, const Settings& settings,
+                              const RowLabelSource& rowLabel) {
+    const int width = canvas.width();
+    const int height = canvas.height();
+    Pens pens{{settings.colorChartGrid, false},
+              {settings.colorChartData, false},
+              {settings.colorChartSelect, false},
+              {settings.colorChartMinMax, false},
+              {settings.colorChartTag, false}};
+    const Argb textColour = settings.colorChartText;
+    char buffer[32];
+    auto text = [&](int x, int y, std::u16string_view s, Argb colour) {
+        canvas.drawText(static_cast<float>(x), static_cast<float>(y), s, kTextSize, colour);
+    };
+
+    canvas.clear(settings.colorChart);
+    const ChartScale scale = ChartScale::forHeight(height, view.negativeSeen);
+    const float fullScale = view.fullScale;  // the trace may raise it; the rest keeps this one
+
+    std::snprintf(buffer, sizeof buffer, "%6d", 0);
+    text(4, scale.zeroY - 5, AsciiText(buffer).view(), textColour);
+    canvas.drawLine(kGridLeft, scale.zeroY, width - 1, scale.zeroY, pens.grid);
+    pens.grid.dashed = true;
+
+    // Grid and scale labels: four steps above zero and their mirrors below.
+    const bool unitScale = fullScale == 1.0f;
+    const float step = fullScale * 0.25f;
+    float v = 0.0f;
+    for (int line = 0; line < 4; ++line) {
+        v += step;
+        const int offset = unitScale ? 0 : labelOffset(v);
+        const int whole = truncSaturated(v);
+
+        if (unitScale) {
+            std::snprintf(buffer, sizeof buffer, "%0.2f", static_cast<double>(v));
+        } else {
+            std::snprintf(buffer, sizeof buffer, "%d", whole);
+        }
+        int y = truncSaturated(scale.yOf(v, fullScale));
+        text(offset + 3, y - 5, AsciiText(buffer).view(), textColour);
+        canvas.drawLine(kGridLeft, y, width - 1, y, pens.grid);
+
+        if (unitScale) {
+            std::snprintf(buffer, sizeof buffer, "%0.2f", static_cast<double>(-v));
+        } else {
+            std::snprintf(buffer, sizeof buffer, "%d", -whole);
+        }
+        y = truncSaturated(scale.yBelow(v, fullScale));
+        text(offset, y - 5, AsciiText(buffer).view(), textColour);
+        canvas.drawLine(kGridLeft, y, width - 1, y, pens.grid);
+    }
+
+    // Selection markers.
+    auto markerLine = [&](int marker) {
+        const int x = markerX(view, marker, width);
+        if (x > ChartView::kTraceLeft)
+            canvas.drawLine(x, kMarkTop, x, height - kMarkBottomGap, pens.select);
+    };
+    if (view.firstMarker != 0) {
+        markerLine(view.firstMarker);
+        if (view.secondMarker != view.firstMarker) markerLine(view.secondMarker);
+    }
+
+    // MIN and MAX of the meter face; 0 means not set.
+    for (const float limit : {face.minValue, face.maxValue}) {
+        if (limit == 0.0f) continue;
+        const int y = truncSaturated(clampY(scale.yOf(limit, fullScale), height));
+        canvas.drawLine(30, y, width - 5, y, pens.minMax);
+    }
+
+    // Trace: one point per column from the right edge, newest first.
+    std::size_t stored = 0;
+    int x = width - 1;
+    if (x > ChartView::kTraceLeft && view.scrollOffset >= 0 &&
+        static_cast<std::uint32_t>(view.scrollOffset) < history.count()) {
+        const int perColumn = view.zoom < 0 ? -view.zoom : 1;
+        HistoryWalk walk(history, view.scrollOffset);
+        while (x > ChartView::kTraceLeft && stored < kMaxPoints && walk.stepBack()) {
+            float peak = walk.sample().value;
+            std::optional<TimeMark> timeMark;
+            std::optional<std::uint32_t> tag;
+
+            if (view.zoom < 0) {
+                for (int k = 0; k < perColumn; ++k) {
+                    const Sample& s = walk.sample();
+                    if (!timeMark && s.second() == 0 && s.minute() % perColumn == 0)
+                        timeMark = TimeMark{s.hour(), s.minute()};
+                    if (s.tagged()) tag = walk.slot();  // the oldest tagged sample wins
+                    if (!walk.stepBack()) break;
+                    // The peak also takes in the next column's first sample.
+                    const float value = walk.sample().value;
+                    if (std::fabs(value) > std::fabs(peak)) peak = value;
+                }
+                walk.stepForward();
+            } else {
+                const Sample& s = walk.sample();
+                if (s.tagged()) tag = walk.slot();
+                if (s.second() == 0) timeMark = TimeMark{s.hour(), s.minute()};
+            }
+
+            double y = scale.yOf(peak, view.fullScale);
+            if (peak < 0.0f) view.negativeSeen = true;
+            if (exceedsFullScale(peak, view.fullScale))
+                view.fullScale = nextFullScale(view.fullScale);
+            y = clampY(y, height);
+            points_[stored++] = PointF{static_cast<float>(x), static_cast<float>(y)};
+
+            if (tag) {
+                std::u16string label = rowLabel ? rowLabel(*tag) : std::u16string();
+                if (label.size() > kMaxLabelLength) label.resize(kMaxLabelLength);
+                text(x + 1, 2, label, settings.colorChartTag);
+                canvas.drawLine(x, kMarkTop, x, truncSaturated(y), pens.tag);
+            }
+            if (timeMark) {
+                std::snprintf(buffer, sizeof buffer, "%2d:%02d", timeMark->hour, timeMark->minute);
+                text(x - 12, height - 12, AsciiText(buffer).view(), textColour);
+                canvas.drawLine(x, kMarkTop, x, height - kMarkBottomGap, pens.grid);
+            }
+            x -= view.zoom > 0 ? view.zoom : 1;
+        }
+    }
+
+    if (stored > 0) canvas.drawPolyline({points_.data(), stored}, pens.data);
+}

@@ -1,0 +1,37 @@
+#pragma once
+
+#include <cstddef>
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "face/canvas.h"
+
+struct ChartView;
+struct MeterFaceState;
+struct Settings;
+class SampleHistory;
+
+// The tag text of a reading-list row (already converted to UTF-16).
+using RowLabelSource = std::function<std::u16string(std::size_t row)>;
+
+// Draws the history chart: zero line, grid and scale labels, selection
+// markers, MIN/MAX lines, the trace with its tag and time marks. Keeps the
+// point buffer between frames so that a repaint allocates nothing for it.
+class ChartRenderer {
+  public:
+    static constexpr std::size_t kMaxPoints = 2048;
+    static constexpr std::size_t kMaxLabelLength = 127;
+    static constexpr float kTextSize = 11.0f;
+
+    ChartRenderer();
+
+    // One frame on the whole canvas. May raise view.fullScale and set
+    // view.negativeSeen; rowLabel may be empty (tags then show no text).
+    void drawChart(Canvas& canvas, ChartView& view, const SampleHistory& history,
+                   const MeterFaceState& face, const Settings& settings,
+                   const RowLabelSource& rowLabel);
+
+  private:
+    std::vector<PointF> points_;
+};
