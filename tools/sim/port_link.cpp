@@ -17,7 +17,10 @@ enum class Attempt { linked, busy, failed };
 
 Attempt tryLink(const fs::path& entry, const std::string& device, std::string& error) {
     std::error_code ec;
-    if (inspectLink(entry) == LinkState::stale) fs::remove(entry, ec);
+    // A link onto our own device is a dead simulator's whose number we were handed again.
+    if (inspectLink(entry) == LinkState::stale || fs::read_symlink(entry, ec) == device) {
+        fs::remove(entry, ec);
+    }
     fs::create_symlink(device, entry, ec);
     if (!ec) return Attempt::linked;
     // Taken, or another simulator got there first.
