@@ -1,0 +1,90 @@
+#include "log_options.h"
+
+#include <gtest/gtest.h>
+
+#include <vector>
+
+namespace {
+
+ParsedCommandLine parse(std::vector<std::string_view> args) {
+    return parseLogOptions(args);
+}
+
+TEST(LogOptions, ValidCommandLines) {
+    struct Case {
+        std::vector<std::string_view> args;
+        std::string input;
+        std::uint32_t port;
+        bool autoPort;
+        std::uint32_t baud;
+        std::optional<std::uint64_t> count;
+        std::optional<double> seconds;
+        std::optional<std::string> output;
+    };
+    const Case cases[] = {
+        {{"--input", "-"}, "-", 0, false, 2400, {}, {}, {}},
+        {{"--input=cap.bin", "--count", "5", "--output", "a.log"},
+         "cap.bin",
+         0,
+         false,
+         2400,
+         5u,
+         {},
+         "a.log"},
+        {{"--port", "3"}, "", 3, false, 2400, {}, {}, {}},
+        {{"--port", "auto", "--baud=9600", "--seconds", "1.5"}, "", 0, true, 9600, {}, 1.5, {}},
+        {{"--port", "255", "--count=18446744073709551615"},
+         "",
+         255,
+         false,
+         2400,
+         18446744073709551615u,
+         {},
+         {}},
+        {{"--port", "auto", "--port", "7"}, "", 7, false, 2400, {}, {}, {}},
+    };
+    for (const Case& c : cases) {
+        const ParsedCommandLine parsed = parse(c.args);
+        ASSERT_EQ(parsed.action, ParsedCommandLine::Action::run) << parsed.error;
+        EXPECT_EQ(parsed.options.input, c.input);
+        EXPECT_EQ(parsed.options.port, c.port);
+        EXPECT_EQ(parsed.options.autoPort, c.autoPort);
+        EXPECT_EQ(parsed.options.baud, c.baud);
+        EXPECT_EQ(parsed.options.count, c.count);
+        EXPECT_EQ(parsed.options.seconds, c.seconds);
+        EXPECT_EQ(parsed.options.output, c.output);
+    }
+}
+
+TEST(LogOptions, HelpWinsAndErrorsNameTheProblem) {
+    struct Case {
+        std::vector<std::string_view> args;
+        ParsedCommandLine::Action action;
+        const char* errorPart;
+    };
+    const Case cases[] = {
+        {{"--input", "x", "--help"}, ParsedCommandLine::Action::help, ""},
+        {{"--help=yes"}, ParsedCommandLine::Action::usageError, "--help"},
+        {{"--input", "x", "--count", "99999999999999999999"},
+         ParsedCommandLine::Action::usageError,
+         "--count"},
+        {{"--port", "auto", "--seconds", "0"}, ParsedCommandLine::Action::usageError, "--seconds"},
+        {{"--port", "auto", "--seconds", "inf"},
+         ParsedCommandLine::Action::usageError,
+         "--seconds"},
+        {{"--port", "3x"}, ParsedCommandLine::Action::usageError, "--port"},
+        {{"--port", "2", "--baud", "0"}, ParsedCommandLine::Action::usageError, "--baud"},
+        {{"--input", ""}, ParsedCommandLine::Action::usageError, "--input"},
+        {{"--output", "o.log"}, ParsedCommandLine::Action::usageError, "--input or --port"},
+        {{"input.bin"}, ParsedCommandLine::Action::usageError, "input.bin"},
+        {{"--count"}, ParsedCommandLine::Action::usageError, "needs a value"},
+    };
+    for (const Case& c : cases) {
+        const ParsedCommandLine parsed = parse(c.args);
+        EXPECT_EQ(parsed.action, c.action) << c.args.front();
+        EXPECT_NE(parsed.error.find(c.errorPart), std::string::npos) << parsed.error;
+        EXPECT_EQ(parsed.error.find('\n'), std::string::npos);
+    }
+}
+
+}  // namespace

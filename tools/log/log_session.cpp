@@ -1,0 +1,88 @@
+#include "log_session.h"
+
+#include <ostream>
+#include <thread>
+
+#include "history/log_format.h"
+#include "reading/logged_reading.h"
+
+LogSession::LogSession(const LogOptions& options, const Clock& clock, std::FILE* out,
+                       std::ostream& notes, std::function<bool()> stopRequested)
+    : options_(options),
+      clock_(clock),
+      out_(out),
+      notes_(notes),
+      stopRequested_(std::move(stopRequested)),
+      started_(std::chrono::steady_clock::now()) {
+    settings_.port = options.port;
+    settings_.baud = options.baud;
+}
+
+void LogSession::onMeterReading() {
+    if (finished()) return;
+    const auto logged = decideLogging(port_->reading, face_, clock_);
+    if (!logged) return;
+    line_.clear();
+    line_.appendRow({}, logged->line);
+    const std::string line = formatLog(line_);
+    if (std::fwrite(line.data(), 1, line.size(), out_) != line.size() || std::fflush(out_) != 0) {
+        outputFailed_ = true;
+        return;
+    }
+    ++lines_;
+}
+
+void LogSession::showDetectedPort() {
+    notes_ << "zintavo-log: meter found on COM" << settings_.port << std::endl;
+}
+
+bool LogSession::finished() const {
+    if (outputFailed_) return true;
+    if (options_.count && lines_ >= *options_.count) return true;
+    if (options_.seconds &&
+        std::chrono::duration<double>(std::chrono::steady_clock::now() - started_).count() >=
+            *options_.seconds)
+        return true;
+    return false;
+}
+
+int LogSession::runStream(PosixStreamDevice& device) {
+    MeterPort port(device, this);
+    port_ = &port;
+    port.open(1, settings_.baud);
+    for (;;) {
+        const auto fill = device.fill(kTick);
+        port.receive();
+        if (fill == PosixStreamDevice::Fill::end || finished() || stopRequested_()) break;
+    }
+    port_ = nullptr;
+    if (outputFailed_) notes_ << "zintavo-log: cannot write the output" << std::endl;
+    return outputFailed_ ? 1 : 0;
+}
+
+int LogSession::runPort(SerialDevice& device, PortDetection& detection) {
+    MeterPort port(device, this);
+    port_ = &port;
+    MeterLink link(port, settings_, detection, *this);
+    link.start();
+    int status = 0;
+    auto next = std::chrono::steady_clock::now();
+    while (!finished() && !stopRequested_()) {
+        next += kTick;
+        std::this_thread::sleep_until(next);
+        link.tick();
+        if (settings_.port == 0 && !detection.running()) {
+            notes_ << "zintavo-log: no port carries a meter" << std::endl;
+            status = 1;
+            break;
+        }
+    }
+    detection.abandon();
+    port.close();
+    port_ = nullptr;
+    if (outputFailed_) {
+        notes_ << "zintavo-log: cannot write the output" << std::endl;
+        status = 1;
+    }
+    return status;
+}
