@@ -1,6 +1,22 @@
 #include "history/reading_line.h"
 
-#include <cstdio>
+#include <algorithm>
+#include <charconv>
+
+namespace {
+
+// printf's "%<width>d" (pad ' ') or "%0<width>d" (pad '0') for one number.
+void appendNumber(std::string& out, int value, int width, char pad) {
+    char text[16];
+    const auto end = std::to_chars(text, text + sizeof text, value).ptr;
+    const auto length = static_cast<int>(end - text);
+    const bool negative = value < 0;
+    if (pad == '0' && negative) out += '-';
+    out.append(static_cast<std::size_t>(std::max(0, width - length)), pad);
+    out.append(text + (pad == '0' && negative ? 1 : 0), end);
+}
+
+}  // namespace
 
 std::string formatValueField(const CountDigits& digits, bool negative, int decimalPosition) {
     std::string field = " ";  // the sign place
@@ -30,13 +46,22 @@ std::string formatValueField(const CountDigits& digits, bool negative, int decim
 
 std::string formatReadingLine(const LocalDateTime& when, const CountDigits& digits, bool negative,
                               int decimalPosition, std::string_view unit) {
+    // Formatted by hand: this runs for every logged reading.
     const int hour12 = when.hour % 12 == 0 ? 12 : when.hour % 12;
-    const char half = when.hour < 12 ? 'A' : 'P';
-    char stamp[64];
-    std::snprintf(stamp, sizeof stamp, "%2d/%02d/%d %2d:%02d:%02d%cM", when.month, when.day,
-                  when.year, hour12, when.minute, when.second, half);
-    std::string line = stamp;
+    std::string line;
+    line.reserve(32 + unit.size());
+    appendNumber(line, when.month, 2, ' ');
+    line += '/';
+    appendNumber(line, when.day, 2, '0');
+    line += '/';
+    appendNumber(line, when.year, 1, ' ');
     line += ' ';
+    appendNumber(line, hour12, 2, ' ');
+    line += ':';
+    appendNumber(line, when.minute, 2, '0');
+    line += ':';
+    appendNumber(line, when.second, 2, '0');
+    line += when.hour < 12 ? "AM " : "PM ";
     line += formatValueField(digits, negative, decimalPosition);
     line += ' ';
     line += unit;
