@@ -5,31 +5,24 @@
 #include <QPainter>
 
 SurfacePanel::SurfacePanel(QWidget* parent) : QWidget(parent) {
-    // The image covers every pixel: no background erase before a paint.
+    // The image covers the panel: no background erase before a paint.
     setAttribute(Qt::WA_OpaquePaintEvent);
     setAttribute(Qt::WA_NoSystemBackground);
 }
 
-void SurfacePanel::recreateSurface() {
-    const QSize size = this->size().expandedTo(QSize(1, 1));
-    surface_ = QImage(size, QImage::Format_ARGB32_Premultiplied);
-    surface_.fill(Qt::black);
-}
-
-void SurfacePanel::redrawNow() {
-    repaint();
-}
-
 void SurfacePanel::paintEvent(QPaintEvent* event) {
-    if (surface_.size() != size().expandedTo(QSize(1, 1))) recreateSurface();
-    if (renderer_) renderer_(surface_);
     ++paintCount_;
     QPainter painter(this);
-    painter.drawImage(event->rect(), surface_, event->rect());
+    const QImage* image = renderer_ ? renderer_() : nullptr;
+    if (image == nullptr || image->isNull()) {
+        painter.fillRect(event->rect(), Qt::black);
+        return;
+    }
+    painter.drawImage(event->rect(), *image, event->rect());
 }
 
 void SurfacePanel::mousePressEvent(QMouseEvent* event) {
-    if (event->button() == Qt::LeftButton) Q_EMIT pressed(event->globalPosition().toPoint());
+    if (event->button() == Qt::LeftButton) Q_EMIT pressed();
 }
 
 void SurfacePanel::mouseReleaseEvent(QMouseEvent* event) {

@@ -1,0 +1,85 @@
+#include <QApplication>
+#include <QDir>
+#include <QSessionManager>
+#include <QSocketNotifier>
+#include <csignal>
+#include <set>
+
+#include "app/main_window.h"
+#include "app/posix_signal_pipe.h"
+#include "app/qt_settings_backend.h"
+#include "app/qt_user_paths.h"
+#include "app/system_notifications.h"
+#include "link/port_map.h"
+#include "link/posix_serial_device.h"
+#include "link/posix_serial_ports.h"
+#include "link/posix_thread_starter.h"
+
+namespace {
+
+std::set<unsigned> serialPortSet(const PortMap& map) {
+    ListedPorts listed;
+    map.enumeratePorts(listed);
+    std::set<unsigned> ports;
+    for (std::uint32_t n = 1; n <= ListedPorts::kMaxPort; ++n)
+        if (listed.contains(n)) ports.insert(n);
+    return ports;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    QApplication app(argc, argv);
+    QApplication::setOrganizationName(QStringLiteral("Vorrelind"));
+    QApplication::setApplicationName(QStringLiteral("Zintavo"));
+    // Termination signals end the program through the window, which saves the list.
+    SignalPipe signals_({SIGTERM, SIGINT, SIGHUP});
+
+    const UserPaths paths = currentUserPaths();
+    QtSettingsBackend store(paths.settingsFile());
+    const PortMap portMap(paths.portFolder());
+    PosixSerialDevice device(portMap);
+    PosixSerialPorts ports(portMap);
+    PosixThreadStarter threads;
+    const SystemClock clock;
+
+    MainWindow window(
+        WindowServices{store,
+                       device,
+                       ports,
+                       threads,
+                       clock,
+                       paths,
+                       [] { QApplication::beep(); },
+                       [&portMap](std::uint32_t port) { return portMap.deviceLabel(port); },
+                       {},
+                       {}});
+
+    SystemNotifications notifications(QStringLiteral("/dev"),
+                                      QString::fromStdString(paths.portFolder()),
+                                      [&portMap] { return serialPortSet(portMap); });
+    QObject::connect(&notifications, &SystemNotifications::powerEvent, &window,
+                     [&window](unsigned code) { window.meterLink().onPowerEvent(code); });
+    QObject::connect(&notifications, &SystemNotifications::deviceChange, &window,
+                     [&window] { window.meterLink().onDeviceChange(); });
+
+    std::unique_ptr<QSocketNotifier> signalNotifier;
+    if (signals_.valid()) {
+        signalNotifier =
+            std::make_unique<QSocketNotifier>(signals_.readFd(), QSocketNotifier::Read);
+        QObject::connect(signalNotifier.get(), &QSocketNotifier::activated, &window, [&] {
+            while (signals_.takeSignal() != 0) {
+            }
+            window.closeAndSave();
+        });
+    }
+    // The end of the desktop session ends the program like the close box.
+    QObject::connect(&app, &QGuiApplication::commitDataRequest, &window,
+                     [&window](QSessionManager&) { window.saveLogOnce(); });
+    QObject::connect(&app, &QCoreApplication::aboutToQuit, &window,
+                     [&window] { window.saveLogOnce(); });
+
+    window.show();
+    app.exec();
+    return 0;
+}

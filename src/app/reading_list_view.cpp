@@ -1,0 +1,79 @@
+#include "app/reading_list_view.h"
+
+#include <QFontDatabase>
+#include <QHeaderView>
+#include <QLineEdit>
+
+#include "app/reading_list_model.h"
+#include "app/tag_validator.h"
+#include "app/window_layout.h"
+
+QWidget* TagEditDelegate::createEditor(QWidget* parent, const QStyleOptionViewItem& option,
+                                       const QModelIndex& index) const {
+    QWidget* editor = QStyledItemDelegate::createEditor(parent, option, index);
+    if (auto* line = qobject_cast<QLineEdit*>(editor)) {
+        line->setMaxLength(TagValidator::kMaxLength);
+        line->setValidator(new TagValidator(line));
+    }
+    return editor;
+}
+
+namespace {
+
+QFont listFont() {
+    QFont font(QStringLiteral("Lucida Console"));
+    font.setPixelSize(10);
+    if (!QFontInfo(font).fixedPitch()) {
+        font = QFontDatabase::systemFont(QFontDatabase::FixedFont);
+        font.setPixelSize(10);
+    }
+    return font;
+}
+
+}  // namespace
+
+ReadingListView::ReadingListView(QWidget* parent) : QTreeView(parent) {
+    setRootIsDecorated(false);
+    setItemsExpandable(false);
+    setUniformRowHeights(true);
+    setHeaderHidden(true);
+    setSortingEnabled(false);
+    setAllColumnsShowFocus(true);
+    setSelectionMode(SingleSelection);
+    setSelectionBehavior(SelectRows);
+    setEditTriggers(EditKeyPressed | DoubleClicked);
+    setTextElideMode(Qt::ElideRight);
+    setFont(listFont());
+    setItemDelegate(new TagEditDelegate(this));
+    header()->setStretchLastSection(false);
+    header()->setMinimumSectionSize(0);
+    setHorizontalScrollBarPolicy(Qt::ScrollBarAsNeeded);
+    // The selection stays visible while another control has the focus.
+    QPalette p = palette();
+    p.setColor(QPalette::Inactive, QPalette::Highlight,
+               p.color(QPalette::Active, QPalette::Highlight));
+    p.setColor(QPalette::Inactive, QPalette::HighlightedText,
+               p.color(QPalette::Active, QPalette::HighlightedText));
+    setPalette(p);
+}
+
+void ReadingListView::setTagColumnWidth(int width) {
+    header()->resizeSection(ReadingListModel::TextColumn, kReadingColumnWidth);
+    header()->resizeSection(ReadingListModel::TagColumn, std::max(0, width));
+}
+
+void ReadingListView::selectRow(int row) {
+    if (!model() || row < 0 || row >= model()->rowCount()) return;
+    const QModelIndex index = model()->index(row, ReadingListModel::TextColumn);
+    scrollTo(index, EnsureVisible);
+    selectionModel()->setCurrentIndex(
+        index, QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
+}
+
+bool ReadingListView::edit(const QModelIndex& index, EditTrigger trigger, QEvent* event) {
+    // Only the tag can be edited, whichever cell the trigger hit.
+    if (index.isValid() && index.column() != ReadingListModel::TagColumn)
+        return QTreeView::edit(index.sibling(index.row(), ReadingListModel::TagColumn), trigger,
+                               event);
+    return QTreeView::edit(index, trigger, event);
+}
