@@ -43,22 +43,6 @@ TEST(NumberedLogFileName, SuffixGoesBeforeTheExtension) {
               "/a/z.COM3.2021-03-07.14.05-13.log");
 }
 
-TEST(FormatLog, WritesTextCommaTagAndCrLf) {
-    ReadingList list;
-    list.appendRow("", " 3/07/2021  2:05:09PM    3.45 VDC");
-    list.appendRow("probe moved", " 3/07/2021  2:05:10PM   -0.12 VDC");
-    list.appendRow("a,b", "x");
-    const std::string longTag(200, 't');
-    list.appendRow(longTag, "y");
-    EXPECT_EQ(formatLog(list),
-              " 3/07/2021  2:05:09PM    3.45 VDC\r\n"
-              " 3/07/2021  2:05:10PM   -0.12 VDC,probe moved\r\n"
-              "x,a,b\r\n"
-              "y," +
-                  longTag + "\r\n");
-    EXPECT_EQ(formatLog(ReadingList{}), "");
-}
-
 TEST(CutLogLines, SplitsOnCrLfRunsAndLongLines) {
     struct Case {
         std::string content;

@@ -99,15 +99,6 @@ TEST(InterpretFields, NeverOverRangeFunctionsStayInRangeAtFullCount) {
     }
 }
 
-TEST(InterpretFields, UsesTheSharedPointTables) {
-    for (std::uint8_t range = 0; range < 8; ++range) {
-        EXPECT_EQ(interpretFields(2, 0, range, 1, false).decimalPosition, frequencyPoints[range]);
-        EXPECT_EQ(interpretFields(0, 1, range, 1, false).decimalPosition, frequencyPoints[range]);
-        EXPECT_EQ(interpretFields(3, 0, range, 1, false).decimalPosition, resistancePoints[range]);
-        EXPECT_EQ(interpretFields(3, 3, range, 1, false).decimalPosition, capacitancePoints[range]);
-    }
-}
-
 TEST(ScaleCount, ExactSinglePrecisionProducts) {
     struct Case {
         unsigned count;
