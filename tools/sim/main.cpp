@@ -9,7 +9,7 @@
 #include <vector>
 
 #include "frame_streamer.h"
-#include "port_link.h"
+#include "posix_port_link.h"
 #include "posix_pty.h"
 #include "posix_pty_line.h"
 #include "posix_stop_signals.h"

@@ -1,4 +1,6 @@
-#include "port_link.h"
+#include "posix_port_link.h"
+
+#include <sys/stat.h>
 
 #include <system_error>
 #include <utility>
@@ -13,14 +15,15 @@ constexpr int kFirstDefaultPort = 200;
 constexpr int kLastPort = 255;
 const std::string kPtyFolder = "/dev/pts/";
 
+bool later(const timespec& a, const timespec& b) {
+    return a.tv_sec != b.tv_sec ? a.tv_sec > b.tv_sec : a.tv_nsec > b.tv_nsec;
+}
+
 enum class Attempt { linked, busy, failed };
 
 Attempt tryLink(const fs::path& entry, const std::string& device, std::string& error) {
     std::error_code ec;
-    // A link onto our own device is a dead simulator's whose number we were handed again.
-    if (inspectLink(entry) == LinkState::stale || fs::read_symlink(entry, ec) == device) {
-        fs::remove(entry, ec);
-    }
+    if (inspectLink(entry) == LinkState::stale) fs::remove(entry, ec);
     fs::create_symlink(device, entry, ec);
     if (!ec) return Attempt::linked;
     // Taken, or another simulator got there first.
@@ -38,7 +41,13 @@ LinkState inspectLink(const fs::path& entry) {
     if (status.type() != fs::file_type::symlink) return LinkState::taken;
     const fs::path target = fs::read_symlink(entry, ec);
     if (ec || target.string().rfind(kPtyFolder, 0) != 0) return LinkState::taken;
-    return fs::is_character_file(target, ec) ? LinkState::taken : LinkState::stale;
+    struct stat device {};
+    struct stat link {};
+    if (::stat(target.c_str(), &device) != 0 || !S_ISCHR(device.st_mode)) return LinkState::stale;
+    if (::lstat(entry.c_str(), &link) != 0) return LinkState::taken;
+    // Terminal numbers are handed out again: a terminal made after the link is not the one
+    // the link was made for.
+    return later(device.st_ctim, link.st_ctim) ? LinkState::stale : LinkState::taken;
 }
 
 fs::path portFolderFrom(const char* xdgConfigHome, const char* home) {

@@ -7,7 +7,8 @@
 // What a COM<n> entry in the port folder is to a simulator looking for a number.
 enum class LinkState {
     absent,  // no entry
-    stale,   // a link to a pseudo-terminal that is gone: left by a killed simulator
+    stale,   // a link to a pseudo-terminal that is gone, or whose number now belongs to a
+             // newer one: left by a killed simulator
     taken,   // anything else: a live device, or a link or file somebody else made
 };
 

@@ -25,6 +25,9 @@ void PosixPtyLine::drain() {
     using namespace std::chrono;
     constexpr auto kPatience = seconds(1);
     constexpr auto kPoll = milliseconds(10);
+    // Written bytes reach the reader's queue a moment later, not at once.
+    constexpr auto kSettle = milliseconds(100);
+    if (!signals_.sleepUntil(steady_clock::now() + kSettle)) return;
     int last = pty_.unreadBytes();
     auto giveUp = steady_clock::now() + kPatience;
     while (last > 0 && steady_clock::now() < giveUp) {

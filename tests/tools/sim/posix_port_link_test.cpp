@@ -1,9 +1,11 @@
-#include "port_link.h"
+#include "posix_port_link.h"
 
 #include <gtest/gtest.h>
 #include <stdlib.h>
 
 #include <fstream>
+#include <thread>
+#include <vector>
 
 #include "posix_pty.h"
 
@@ -101,17 +103,34 @@ TEST_F(PortLinkTest, AChosenNumberMustBeFreeOrStale) {
     EXPECT_EQ(fs::read_symlink(entry(6)), "/dev/zero");
 }
 
-TEST_F(PortLinkTest, ReusesALinkLeftOnTheVeryDeviceItGot) {
-    // A killed simulator's pseudo-terminal number can be handed to the next one, so the
-    // old link already points at the new device, which is live.
+TEST_F(PortLinkTest, ALinkOlderThanItsTerminalIsStale) {
+    // A killed simulator's terminal number is handed out again; its link then points at a
+    // live terminal that is not the one it was made for.
     std::string error;
-    const auto pty = PosixPty::open(error);
-    ASSERT_TRUE(pty) << error;
-    link(7, pty->slavePath());
-    ASSERT_EQ(inspectLink(entry(7)), LinkState::taken);
-    const auto claimed = PortLink::claim(folder_, 7, pty->slavePath(), error);
+    std::string path;
+    {
+        const auto old = PosixPty::open(error);
+        ASSERT_TRUE(old) << error;
+        path = old->slavePath();
+        link(7, path);
+        EXPECT_EQ(inspectLink(entry(7)), LinkState::taken);
+    }
+    EXPECT_EQ(inspectLink(entry(7)), LinkState::stale);
+    // Timestamps are coarse: make sure the next terminal is visibly newer.
+    std::this_thread::sleep_for(std::chrono::milliseconds(20));
+    std::vector<PosixPty> opened;
+    while (opened.size() < 32) {
+        auto pty = PosixPty::open(error);
+        ASSERT_TRUE(pty) << error;
+        const bool same = pty->slavePath() == path;
+        opened.push_back(std::move(*pty));
+        if (same) break;
+    }
+    if (opened.back().slavePath() != path) GTEST_SKIP() << path << " went to someone else";
+    EXPECT_EQ(inspectLink(entry(7)), LinkState::stale);
+    const auto claimed = PortLink::claim(folder_, 7, path, error);
     ASSERT_TRUE(claimed) << error;
-    EXPECT_EQ(fs::read_symlink(entry(7)), pty->slavePath());
+    EXPECT_EQ(fs::read_symlink(entry(7)), path);
 }
 
 TEST_F(PortLinkTest, MakesTheFolderAndRemovesOnlyItsOwnLink) {
