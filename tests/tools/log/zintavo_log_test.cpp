@@ -4,6 +4,7 @@
 #include <QDir>
 #include <QFile>
 #include <QProcess>
+#include <QProcessEnvironment>
 #include <QRegularExpression>
 #include <QTemporaryDir>
 #include <string>
@@ -321,3 +322,113 @@ TEST(ZintavoLog, ShippedSampleCaptureIsTheGeneratedOne) {
 }
 
 }  // namespace
+
+#ifdef ZINTAVO_SIM_BINARY
+namespace {
+
+// A simulated meter linked as COM201 in a private settings folder, which the
+// logger's port map shares through XDG_CONFIG_HOME.
+class ZintavoLogLive : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        env = QProcessEnvironment::systemEnvironment();
+        env.insert(QStringLiteral("XDG_CONFIG_HOME"), config.path());
+    }
+    void TearDown() override {
+        if (sim.state() != QProcess::NotRunning) {
+            sim.terminate();
+            sim.waitForFinished(5000);
+        }
+    }
+    void startMeter() {
+        sim.setProcessEnvironment(env);
+        sim.start(QStringLiteral(ZINTAVO_SIM_BINARY),
+                  {QStringLiteral("--port"), QStringLiteral("201"), QStringLiteral("--rate"),
+                   QStringLiteral("10")});
+        ASSERT_TRUE(sim.waitForStarted());
+        QByteArray ready;
+        while (!ready.contains('\n') && sim.waitForReadyRead(5000))
+            ready += sim.readAllStandardOutput();
+        ASSERT_TRUE(ready.startsWith("COM201 ")) << ready.toStdString();
+    }
+    LoggerRun logLive(const QStringList& args) {
+        QProcess logger;
+        logger.setProcessEnvironment(env);
+        logger.start(QStringLiteral(ZINTAVO_LOG_BINARY), args);
+        EXPECT_TRUE(logger.waitForFinished(20000));
+        EXPECT_EQ(logger.exitStatus(), QProcess::NormalExit);
+        return {logger.exitCode(), logger.readAllStandardOutput(), logger.readAllStandardError()};
+    }
+
+    QTemporaryDir config;
+    QProcessEnvironment env;
+    QProcess sim;
+};
+
+TEST_F(ZintavoLogLive, CountEndsALivePortRun) {
+    startMeter();
+    struct Case {
+        QStringList args;
+        const char* note;
+    };
+    const Case cases[] = {
+        {{QStringLiteral("--port"), QStringLiteral("201"), QStringLiteral("--count"),
+          QStringLiteral("3")},
+         ""},
+        {{QStringLiteral("--port"), QStringLiteral("auto"), QStringLiteral("--count"),
+          QStringLiteral("3")},
+         "zintavo-log: meter found on COM201\n"},
+    };
+    for (const Case& c : cases) {
+        const LoggerRun run = logLive(c.args);
+        EXPECT_EQ(run.exitCode, 0);
+        EXPECT_EQ(tailsOf(run.out).size(), 3u);
+        EXPECT_EQ(run.err.toStdString(), c.note);
+    }
+    EXPECT_FALSE(QFile::exists(config.filePath(QStringLiteral("Vorrelind/Zintavo.conf"))))
+        << "the logger never writes the program's settings";
+}
+
+TEST_F(ZintavoLogLive, InterruptOrSecondsEndALivePortRun) {
+    startMeter();
+    QProcess logger;
+    logger.setProcessEnvironment(env);
+    logger.start(QStringLiteral(ZINTAVO_LOG_BINARY),
+                 {QStringLiteral("--port"), QStringLiteral("201")});
+    QByteArray out;
+    while (!out.contains('\n') && logger.waitForReadyRead(5000))
+        out += logger.readAllStandardOutput();
+    logger.terminate();
+    ASSERT_TRUE(logger.waitForFinished(5000));
+    out += logger.readAllStandardOutput();
+    EXPECT_EQ(logger.exitStatus(), QProcess::NormalExit);
+    EXPECT_EQ(logger.exitCode(), 0);
+    EXPECT_FALSE(tailsOf(out).empty());
+
+    const LoggerRun timed = logLive({QStringLiteral("--port"), QStringLiteral("201"),
+                                     QStringLiteral("--seconds"), QStringLiteral("1")});
+    EXPECT_EQ(timed.exitCode, 0);
+    EXPECT_FALSE(tailsOf(timed.out).empty());
+}
+
+TEST_F(ZintavoLogLive, NoMeterIsAnInputFailure) {
+    struct Case {
+        QStringList args;
+        const char* error;
+    };
+    const Case cases[] = {
+        {{QStringLiteral("--port"), QStringLiteral("201")},
+         "zintavo-log: no device is known as COM201\n"},
+        {{QStringLiteral("--port"), QStringLiteral("auto")},
+         "zintavo-log: no port carries a meter\n"},
+    };
+    for (const Case& c : cases) {
+        const LoggerRun run = logLive(c.args);
+        EXPECT_EQ(run.exitCode, 1);
+        EXPECT_TRUE(run.out.isEmpty());
+        EXPECT_EQ(run.err.toStdString(), c.error);
+    }
+}
+
+}  // namespace
+#endif
