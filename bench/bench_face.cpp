@@ -1,0 +1,62 @@
+// One full meter-face repaint on the Qt canvas at the panel's size.
+#include <benchmark/benchmark.h>
+
+#include <QGuiApplication>
+
+#include "app/settings.h"
+#include "chart/chart_view.h"
+#include "face/meter_face.h"
+#include "face/qt_drawing_surfaces.h"
+
+namespace {
+
+// Text needs a GUI application; one serves every run.
+QGuiApplication& guiApp() {
+    static int argc = 1;
+    static char name[] = "bench_face";
+    static char* argv[] = {name, nullptr};
+    static QGuiApplication* app = [] {
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+        return new QGuiApplication(argc, argv);
+    }();
+    return *app;
+}
+
+void faceRepaint(benchmark::State& state, int function, int count, bool negative) {
+    guiApp();
+    QtDrawingSurfaces surfaces(QSize(350, 237), QSize(600, 120));
+    MeterFaceState face;
+    face.linkSpriteVisible = true;
+    ChartView view;
+    Settings settings;
+    SystemClock clock;
+    MeterReading reading;
+    reading.setFunction(static_cast<std::uint8_t>(function));
+    reading.setRange(3);
+    reading.setCount(static_cast<std::uint16_t>(count));
+    reading.setNegative(negative);
+    reading.setHold(true);
+    reading.setRelative(true);
+    for (auto _ : state) {
+        drawMeterFace(surfaces.meterSurface(), reading, face, view, settings, clock);
+        benchmark::DoNotOptimize(surfaces.meterSurface().image().constBits());
+    }
+}
+
+void BM_FaceRepaintDcVolts(benchmark::State& state) {
+    faceRepaint(state, 1, 12345, true);
+}
+void BM_FaceRepaintOverRange(benchmark::State& state) {
+    faceRepaint(state, 9, 42000, false);
+}
+
+}  // namespace
+
+BENCHMARK(BM_FaceRepaintDcVolts)
+    ->Unit(benchmark::kMicrosecond)
+    ->Repetitions(5)
+    ->ReportAggregatesOnly(true);
+BENCHMARK(BM_FaceRepaintOverRange)
+    ->Unit(benchmark::kMicrosecond)
+    ->Repetitions(5)
+    ->ReportAggregatesOnly(true);
