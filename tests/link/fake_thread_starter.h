@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstdint>
 #include <functional>
 #include <memory>
 #include <vector>
@@ -14,17 +15,24 @@ class DeferredThreadStarter final : public ThreadStarter {
 
     std::unique_ptr<Thread> start(std::function<void()> body) override {
         if (failStarts) return nullptr;
-        auto shared = std::make_shared<std::function<void()>>(std::move(body));
+        auto shared =
+            std::make_shared<std::function<void()>>([inner = std::move(body), ran = ran_] {
+                inner();
+                ++*ran;
+            });
         pending_.push_back(shared);
         return std::make_unique<DeferredThread>(shared);
     }
-    // Runs the bodies started so far (in order) and forgets them.
-    void runPending() {
-        auto batch = std::move(pending_);
-        pending_.clear();
-        for (auto& body : batch) runOnce(*body);
+    // Runs the first count bodies still pending, in the order they were started.
+    void runPending(std::size_t count = SIZE_MAX) {
+        while (count-- > 0 && !pending_.empty()) {
+            auto body = pending_.front();
+            pending_.erase(pending_.begin());
+            runOnce(*body);
+        }
     }
     std::size_t pendingCount() const { return pending_.size(); }
+    std::size_t ranCount() const { return *ran_; }
 
   private:
     static void runOnce(std::function<void()>& body) {
@@ -44,4 +52,5 @@ class DeferredThreadStarter final : public ThreadStarter {
         std::shared_ptr<std::function<void()>> body_;
     };
     std::vector<std::shared_ptr<std::function<void()>>> pending_;
+    std::shared_ptr<std::size_t> ran_ = std::make_shared<std::size_t>(0);
 };
