@@ -28,6 +28,7 @@ endfunction()
 cmake_language(DEFER DIRECTORY ${PROJECT_SOURCE_DIR} CALL zintavo_drop_posix_sources ${PROJECT_SOURCE_DIR})
 
 target_sources(zintavo_core PRIVATE
+  ${PROJECT_SOURCE_DIR}/src/app/win32_settings_backend.cpp
   ${PROJECT_SOURCE_DIR}/src/link/win32_serial_device.cpp
 )
 
