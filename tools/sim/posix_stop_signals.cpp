@@ -8,9 +8,13 @@ StopSignals::StopSignals() {
     sigaddset(&stopSet_, SIGTERM);
     sigaddset(&stopSet_, SIGHUP);
     sigprocmask(SIG_BLOCK, &stopSet_, &previous_);
+    struct sigaction ignore {};
+    ignore.sa_handler = SIG_IGN;
+    sigaction(SIGPIPE, &ignore, &previousPipe_);
 }
 
 StopSignals::~StopSignals() {
+    sigaction(SIGPIPE, &previousPipe_, nullptr);
     sigprocmask(SIG_SETMASK, &previous_, nullptr);
 }
 

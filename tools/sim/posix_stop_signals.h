@@ -6,6 +6,7 @@
 
 // Holds SIGINT, SIGTERM and SIGHUP back for the life of the object and takes them only
 // while sleeping, so a stop always lets the simulator tidy up (remove its link) first.
+// SIGPIPE is ignored meanwhile: whoever reads our output may go away before we end.
 class StopSignals {
   public:
     StopSignals();
@@ -20,5 +21,6 @@ class StopSignals {
   private:
     sigset_t stopSet_;
     sigset_t previous_;
+    struct sigaction previousPipe_ {};
     bool stopped_ = false;
 };

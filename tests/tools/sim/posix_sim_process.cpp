@@ -9,6 +9,7 @@
 
 #include <cstdint>
 #include <thread>
+#include <utility>
 
 namespace {
 
@@ -76,6 +77,11 @@ std::string SimProcess::readLine(std::chrono::milliseconds timeout) {
 
 void SimProcess::signal(int sig) const {
     kill(pid_, sig);
+}
+
+void SimProcess::closeOutput() {
+    close(std::exchange(out_, -1));
+    close(std::exchange(err_, -1));
 }
 
 int SimProcess::wait(std::chrono::milliseconds timeout) {

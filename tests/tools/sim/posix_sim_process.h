@@ -18,6 +18,8 @@ class SimProcess {
     // One line of its standard output without the newline; empty on timeout or end.
     std::string readLine(std::chrono::milliseconds timeout);
     void signal(int sig) const;
+    // Stops listening to its output, as a careless parent might.
+    void closeOutput();
     // Exit status, 128 + signal when killed, or -1 if it does not end in time.
     int wait(std::chrono::milliseconds timeout);
     // Everything it wrote on standard error; call after it has ended.

@@ -185,6 +185,16 @@ TEST_F(SimBinaryTest, StopsOnASignalAndRemovesItsLink) {
     }
 }
 
+TEST_F(SimBinaryTest, TidiesUpEvenWhenNobodyListensToItsOutput) {
+    SimProcess sim({"--port", "43"}, config());
+    ASSERT_EQ(ready(sim).port, 43);
+    sim.closeOutput();
+    sim.signal(SIGTERM);
+    // Its last words go nowhere, yet it still ends normally and removes its link.
+    EXPECT_EQ(sim.wait(kPatience), 0);
+    EXPECT_FALSE(fs::exists(fs::symlink_status(ports() / "COM43")));
+}
+
 TEST_F(SimBinaryTest, TakesOverTheLinkOfAKilledSimulator) {
     SimProcess killed({"--port", "17"}, config());
     const Started first = ready(killed);
