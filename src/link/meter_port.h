@@ -43,7 +43,6 @@ class MeterPort {
     // schedule can bring it back instead of polling a dead handle.
     void receive();
     bool isOpen() const { return device_.isOpen(); }
-    SerialDevice& device() { return device_; }
 
     ReadingListener* listener;  // nullptr for probes
     std::uint32_t rxCount = 0;

@@ -15,16 +15,13 @@ class PosixThreadStarter final : public ThreadStarter {
     std::size_t stackSize() const { return stackSize_; }
 
 #if defined(__SANITIZE_ADDRESS__)
-    static constexpr std::size_t kDefaultMinStack = 256 * 1024;
+    static constexpr bool kSanitized = true;
 #elif defined(__has_feature)
-#if __has_feature(address_sanitizer)
-    static constexpr std::size_t kDefaultMinStack = 256 * 1024;
+    static constexpr bool kSanitized = __has_feature(address_sanitizer);
 #else
-    static constexpr std::size_t kDefaultMinStack = 64 * 1024;
+    static constexpr bool kSanitized = false;
 #endif
-#else
-    static constexpr std::size_t kDefaultMinStack = 64 * 1024;
-#endif
+    static constexpr std::size_t kDefaultMinStack = kSanitized ? 256 * 1024 : 64 * 1024;
 
   private:
     std::size_t stackSize_;
