@@ -1,0 +1,210 @@
+#!/usr/bin/env bash
+# End-to-end checks of the real program under a virtual X server, fed by the
+# meter simulator. Usage: e2e.sh <case> <zintavo binary> <zintavo-sim binary>
+# Exit 77 tells CTest the case was skipped (no Xvfb, no xdotool, no setpriv).
+set -u
+CASE=$1
+PROGRAM=$2
+SIM=$3
+SKIP=77
+PORT=201
+# Three readings of DC volts, told apart by their counts: 1.234, 2.345, 3.456 VDC.
+SCRIPT_VALUES=("1.234" "2.345" "3.456")
+
+skip() { echo "SKIPPED: $*"; exit $SKIP; }
+fail() { echo "FAILED: $*"; exit 1; }
+
+command -v Xvfb >/dev/null || skip "Xvfb is not installed"
+command -v xdotool >/dev/null || skip "xdotool is not installed"
+
+WORK=$(mktemp -d /tmp/zintavo-e2e.XXXXXX)
+chmod 755 "$WORK"
+PIDS=()
+cleanup() {
+    for pid in "${PIDS[@]}"; do kill "$pid" 2>/dev/null; done
+    wait 2>/dev/null
+    rm -rf "$WORK"
+}
+trap cleanup EXIT
+
+# The user the program runs as (changed by the unwritable-folder case).
+AS_USER=()
+
+start_display() {
+    exec 3>"$WORK/display"
+    Xvfb -displayfd 3 -screen 0 1280x1024x24 -nolisten tcp -ac >"$WORK/xvfb.log" 2>&1 &
+    PIDS+=($!)
+    for _ in $(seq 100); do
+        [ -s "$WORK/display" ] && break
+        sleep 0.1
+    done
+    [ -s "$WORK/display" ] || skip "Xvfb did not start"
+    export DISPLAY=":$(head -n1 "$WORK/display")"
+}
+
+# A home for one user: settings with the simulator's port, data folder, executable.
+prepare_home() {  # $1 = folder, $2 = Port setting
+    local home=$1
+    mkdir -p "$home/cfg/Vorrelind" "$home/data" "$home/bin"
+    printf '[General]\nPort=%s\n' "$2" >"$home/cfg/Vorrelind/Zintavo.conf"
+    cp "$PROGRAM" "$home/bin/zintavo"
+    printf '1 0 3 1234\n1 0 3 2345\n1 0 3 3456\n' >"$home/script.txt"
+}
+
+use_home() {
+    export XDG_CONFIG_HOME="$1/cfg" XDG_DATA_HOME="$1/data" HOME="$1"
+    export XDG_RUNTIME_DIR="$1/run"
+    mkdir -p "$XDG_RUNTIME_DIR"
+    chmod 700 "$XDG_RUNTIME_DIR"
+}
+
+start_sim() {  # $1 = home
+    rm -f "$1/sim.out"
+    "${AS_USER[@]}" "$SIM" --port $PORT --script "$1/script.txt" --repeat 0 --rate 10 \
+        >"$1/sim.out" 2>"$1/sim.err" &
+    SIM_PID=$!
+    PIDS+=($SIM_PID)
+    for _ in $(seq 100); do
+        grep -q "^COM$PORT " "$1/sim.out" 2>/dev/null && return 0
+        sleep 0.1
+    done
+    cat "$1/sim.err"
+    fail "the simulator did not come up"
+}
+
+stop_sim() {
+    kill -TERM "$SIM_PID" 2>/dev/null
+    wait "$SIM_PID" 2>/dev/null
+}
+
+start_program() {  # $1 = home
+    "${AS_USER[@]}" "$1/bin/zintavo" >"$1/program.log" 2>&1 &
+    PROGRAM_PID=$!
+    PIDS+=($PROGRAM_PID)
+    WINDOW=""
+    for _ in $(seq 200); do
+        WINDOW=$(xdotool search --name "Vorrelind - Zintavo" 2>/dev/null | head -n1)
+        [ -n "$WINDOW" ] && break
+        sleep 0.1
+    done
+    [ -n "$WINDOW" ] || { cat "$1/program.log"; fail "no window appeared"; }
+}
+
+# Waits for the program to end; its exit status must be 0.
+wait_program() {
+    for _ in $(seq 300); do
+        kill -0 "$PROGRAM_PID" 2>/dev/null || break
+        sleep 0.1
+    done
+    kill -0 "$PROGRAM_PID" 2>/dev/null && fail "the program did not end"
+    wait "$PROGRAM_PID"
+    local status=$?
+    [ $status -eq 0 ] || { cat "$HOME/program.log"; fail "exit status $status"; }
+}
+
+press_escape() {
+    xdotool windowfocus --sync "$WINDOW" 2>/dev/null || xdotool windowfocus "$WINDOW"
+    xdotool key --clearmodifiers Escape
+}
+
+# The newest log in a folder.
+newest_log() { ls -t "$1"/*.log 2>/dev/null | head -n1; }
+
+# Every line is one scripted reading, in the script's order, CR LF ended.
+check_log_lines() {  # $1 = file, $2 = minimum line count
+    local file=$1 count=0 previous=-1
+    [ -f "$file" ] || fail "no log file"
+    grep -q $'\r$' "$file" || fail "log lines do not end in CR LF"
+    while IFS= read -r line; do
+        line=${line%$'\r'}
+        [[ $line =~ ^[\ 0-9]{2}/[0-9]{2}/[0-9]{4}\ [\ 0-9]{2}:[0-9]{2}:[0-9]{2}[AP]M\ +([0-9.]+)\ VDC$ ]] ||
+            fail "unexpected log line: '$line'"
+        local value=${BASH_REMATCH[1]} index=-1
+        for i in "${!SCRIPT_VALUES[@]}"; do
+            [ "${SCRIPT_VALUES[$i]}" = "$value" ] && index=$i
+        done
+        [ $index -ge 0 ] || fail "value $value was never sent"
+        if [ $previous -ge 0 ] && [ $index -ne $(((previous + 1) % 3)) ]; then
+            fail "reading missing or repeated before line $((count + 1)): $value"
+        fi
+        previous=$index
+        count=$((count + 1))
+    done <"$file"
+    [ $count -ge "$2" ] || fail "only $count lines logged"
+    echo "$file: $count lines"
+}
+
+logged_setting() { sed -n 's/^LogFile=//p' "$XDG_CONFIG_HOME/Vorrelind/Zintavo.conf"; }
+
+run_once() {  # $1 = home, $2 = how to end (escape|term)
+    start_sim "$1"
+    start_program "$1"
+    sleep 4
+    if [ "$2" = term ]; then kill -TERM "$PROGRAM_PID"; else press_escape; fi
+    wait_program
+    stop_sim
+}
+
+case_round_trip() {
+    local home=$WORK/user
+    prepare_home "$home" $PORT
+    use_home "$home"
+    run_once "$home" escape
+    local first
+    first=$(newest_log "$home/bin")
+    check_log_lines "$first" 10
+    [ "$(logged_setting)" = "$first" ] || fail "LogFile does not name $first"
+    sleep 1
+    run_once "$home" escape
+    local second
+    second=$(newest_log "$home/bin")
+    [ "$second" != "$first" ] || fail "the second close wrote no new file"
+    [ -f "$first" ] || fail "the first log was replaced"
+    check_log_lines "$second" 20
+    # The reloaded lines come first, unchanged.
+    cmp -s "$first" <(head -c "$(stat -c %s "$first")" "$second") ||
+        fail "the second log does not start with the first one's lines"
+    [ "$(wc -l <"$second")" -gt "$(wc -l <"$first")" ] || fail "no new lines after reload"
+}
+
+case_sigterm() {
+    local home=$WORK/user
+    prepare_home "$home" $PORT
+    use_home "$home"
+    run_once "$home" term
+    check_log_lines "$(newest_log "$home/bin")" 10
+}
+
+case_detection() {
+    local home=$WORK/user
+    prepare_home "$home" 0
+    use_home "$home"
+    run_once "$home" escape
+    grep -q "^Port=$PORT$" "$XDG_CONFIG_HOME/Vorrelind/Zintavo.conf" ||
+        fail "detection did not choose COM$PORT"
+    check_log_lines "$(newest_log "$home/bin")" 5
+}
+
+case_unwritable_folder() {
+    [ "$(id -u)" -eq 0 ] || skip "needs root to run the program as an unprivileged user"
+    command -v setpriv >/dev/null || skip "setpriv is not installed"
+    id nobody >/dev/null 2>&1 || skip "no user 'nobody'"
+    local home=$WORK/nobody
+    prepare_home "$home" $PORT
+    chown -R nobody "$home"
+    chown root "$home/bin"
+    chmod 555 "$home/bin"
+    AS_USER=(setpriv --reuid=nobody --regid="$(id -g nobody)" --clear-groups)
+    "${AS_USER[@]}" test -w "$home/bin" && skip "the folder stays writable for nobody"
+    use_home "$home"
+    run_once "$home" escape
+    [ -z "$(newest_log "$home/bin")" ] || fail "a log landed in the unwritable folder"
+    local log
+    log=$(newest_log "$home/data/Vorrelind/Zintavo")
+    check_log_lines "$log" 10
+    [ "$(logged_setting)" = "$log" ] || fail "LogFile does not name $log"
+}
+
+start_display
+"case_$CASE" || exit 1
+echo "PASSED: $CASE"
