@@ -1,5 +1,5 @@
 # Thin wrapper over CMake presets. `make run` starts the program, `make test` runs every test.
-.PHONY: all deps build release run test bench clean format
+.PHONY: all deps build release run test bench fuzz clean format
 
 JOBS ?= $(shell nproc)
 
@@ -26,8 +26,14 @@ run: release
 test: build
 	ctest --preset dev -j $(JOBS)
 
+# Every benchmark, then one table of medians.
 bench: release
-	@for b in build/release/bin/bench_*; do echo "== $$b"; $$b --benchmark_min_time=0.2; done
+	@scripts/bench-table build/release/bin
+
+# Each libFuzzer target in turn, FUZZ_SECONDS apiece (clang-14, build/fuzz).
+FUZZ_SECONDS ?= 60
+fuzz:
+	@FUZZ_SECONDS=$(FUZZ_SECONDS) scripts/fuzz
 
 format:
 	git ls-files '*.cpp' '*.h' | xargs clang-format -i

@@ -1,0 +1,13 @@
+#include <cstddef>
+#include <cstdint>
+
+#include "chart_harness.h"
+#include "scratch_folder.h"
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+    static const ScratchFolder scratch;
+    const FuzzReport report = fuzzChart({data, size}, scratch.path());
+    scratch.empty();
+    report.abortWhenBroken();
+    return 0;
+}

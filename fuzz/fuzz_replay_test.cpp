@@ -1,0 +1,67 @@
+// Every kept fuzzer input (seed corpus and past findings) replayed through
+// its harness in the sanitized test build.
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+#include <functional>
+#include <iterator>
+#include <string>
+#include <vector>
+
+#include "chart_harness.h"
+#include "log_file_harness.h"
+#include "receive_loop_harness.h"
+#include "scratch_folder.h"
+#include "settings_harness.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+
+using Harness = std::function<FuzzReport(std::span<const std::uint8_t>, const fs::path&)>;
+
+struct Target {
+    const char* name;
+    Harness run;
+};
+
+std::vector<std::uint8_t> fileBytes(const fs::path& path) {
+    std::ifstream in(path, std::ios::binary);
+    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+}
+
+std::vector<fs::path> keptInputs(const std::string& target) {
+    std::vector<fs::path> files;
+    for (const char* kind : {"corpus", "regressions"}) {
+        const fs::path folder = fs::path(ZINTAVO_FUZZ_INPUTS) / kind / target;
+        std::error_code ec;
+        for (const fs::directory_entry& entry : fs::directory_iterator(folder, ec))
+            if (entry.is_regular_file()) files.push_back(entry.path());
+    }
+    return files;
+}
+
+class FuzzReplay : public testing::TestWithParam<Target> {};
+
+TEST_P(FuzzReplay, EveryKeptInputKeepsEveryRule) {
+    const std::vector<fs::path> files = keptInputs(GetParam().name);
+    ASSERT_FALSE(files.empty()) << "no seed inputs for " << GetParam().name;
+    const ScratchFolder scratch;
+    for (const fs::path& file : files) {
+        const std::vector<std::uint8_t> bytes = fileBytes(file);
+        const FuzzReport report = GetParam().run(bytes, scratch.path());
+        EXPECT_TRUE(report.ok()) << file.string() << ": " << report.broken();
+        scratch.empty();
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Targets, FuzzReplay,
+    testing::Values(Target{"receive_loop", fuzzReceiveLoop}, Target{"log_file", fuzzLogFile},
+                    Target{"chart", fuzzChart},
+                    Target{"settings", [](std::span<const std::uint8_t> data,
+                                          const fs::path&) { return fuzzSettings(data); }}),
+    [](const testing::TestParamInfo<Target>& target) { return std::string(target.param.name); });
+
+}  // namespace

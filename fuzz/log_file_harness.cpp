@@ -1,0 +1,100 @@
+#include "log_file_harness.h"
+
+#include <algorithm>
+#include <cmath>
+#include <fstream>
+#include <memory>
+#include <string>
+#include <string_view>
+
+#include "fuzz_bytes.h"
+#include "history/log_format.h"
+#include "history/log_reader.h"
+#include "history/log_writer.h"
+#include "history/reading_list.h"
+#include "history/sample_history.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+
+constexpr std::uint32_t kMaxCapacity = 64;
+constexpr std::size_t kMinLoadedSize = 10;  // shorter files load nothing
+
+bool holdsLineEnd(std::string_view text) {
+    return text.find_first_of("\r\n") != std::string_view::npos;
+}
+
+void checkRows(const ReadingList& list, FuzzReport& report) {
+    for (std::size_t i = 0; i < list.rowCount(); ++i) {
+        const ReadingRow& row = list.row(i);
+        report.check(!row.text.empty(), "a row has a reading text");
+        report.check(!holdsLineEnd(row.text) && !holdsLineEnd(row.tag), "rows hold no line ends");
+        const std::size_t tagged = row.tag.empty() ? 0 : row.tag.size() + 1;
+        report.check(row.text.size() + tagged <= kLogLineLimit, "a row fits one log line");
+    }
+}
+
+void checkRing(const SampleHistory& history, std::size_t rows, std::uint32_t capacity,
+               FuzzReport& report) {
+    report.check(history.count() == std::min<std::size_t>(rows, capacity),
+                 "the ring holds the newest rows");
+    report.check(history.position() == rows % capacity, "the ring wraps at its capacity");
+    for (std::uint32_t age = 1; age <= history.count(); ++age)
+        report.check(std::isfinite(history.atAge(age).value), "loaded values are finite");
+}
+
+// Saving the loaded list and loading the file again must give the same rows
+// and, slot by slot, the same samples (a row whose tag is empty is saved
+// without its comma, so only its tag mark may change).
+void checkRoundTrip(const ReadingList& list, const SampleHistory& history, const fs::path& scratch,
+                    FuzzReport& report) {
+    const std::string content = formatLog(list);
+    const std::optional<std::string> saved =
+        writeNewLogFile((scratch / "again.log").string(), content);
+    report.check(saved.has_value(), "the scratch folder takes the saved log");
+    if (!saved) return;
+
+    ReadingList again;
+    auto againHistory = std::make_unique<SampleHistory>(history.capacity());
+    const std::size_t rows = loadLog(*saved, again, *againHistory);
+    if (content.size() < kMinLoadedSize) {
+        report.check(rows == 0, "a tiny log loads nothing");
+        return;
+    }
+    report.check(rows == list.rowCount(), "a saved log reloads every row");
+    for (std::size_t i = 0; i < std::min(rows, list.rowCount()); ++i)
+        report.check(again.row(i) == list.row(i), "a saved row reloads unchanged");
+    report.check(againHistory->position() == history.position(), "the reloaded ring matches");
+    for (std::uint32_t slot = 0; slot < history.capacity(); ++slot) {
+        const Sample& a = history.slot(slot);
+        const Sample& b = againHistory->slot(slot);
+        report.check(a.timeOfDay == b.timeOfDay, "a reloaded sample keeps its time");
+        report.check(a.value == b.value || (std::isnan(a.value) && std::isnan(b.value)),
+                     "a reloaded sample keeps its value");
+        if (b.tagged()) report.check(a.tagged(), "only tagged rows reload tagged");
+    }
+}
+
+}  // namespace
+
+FuzzReport fuzzLogFile(std::span<const std::uint8_t> data, const fs::path& scratch) {
+    FuzzBytes in(data);
+    const std::uint32_t capacity = in.inRange(1, kMaxCapacity);
+    const std::string_view content = in.restAsText();
+    const fs::path input = scratch / "input.log";
+    std::ofstream(input, std::ios::binary)
+        .write(content.data(), static_cast<std::streamsize>(content.size()));
+
+    FuzzReport report;
+    ReadingList list;
+    auto history = std::make_unique<SampleHistory>(capacity);
+    const std::size_t rows = loadLog(input.string(), list, *history);
+
+    const std::size_t lines = content.size() < kMinLoadedSize ? 0 : cutLogLines(content).size();
+    report.check(rows == lines && list.rowCount() == lines, "every line becomes one row");
+    checkRows(list, report);
+    checkRing(*history, rows, capacity, report);
+    checkRoundTrip(list, *history, scratch, report);
+    return report;
+}
