@@ -30,6 +30,8 @@ cmake_language(DEFER DIRECTORY ${PROJECT_SOURCE_DIR} CALL zintavo_drop_posix_sou
 target_sources(zintavo_core PRIVATE
   ${PROJECT_SOURCE_DIR}/src/app/win32_settings_backend.cpp
   ${PROJECT_SOURCE_DIR}/src/link/win32_serial_device.cpp
+  ${PROJECT_SOURCE_DIR}/src/link/win32_serial_ports.cpp
+  ${PROJECT_SOURCE_DIR}/src/link/win32_thread_starter.cpp
 )
 
 if(ZINTAVO_BUILD_TESTS AND CMAKE_CROSSCOMPILING)

@@ -46,14 +46,14 @@ bool LogSession::finished() const {
     return false;
 }
 
-int LogSession::runStream(PosixStreamDevice& device) {
+int LogSession::runStream(StreamDevice& device) {
     MeterPort port(device, this);
     port_ = &port;
     port.open(1, settings_.baud);
     for (;;) {
         const auto fill = device.fill(kTick);
         port.receive();
-        if (fill == PosixStreamDevice::Fill::end || finished() || stopRequested_()) break;
+        if (fill == StreamDevice::Fill::end || finished() || stopRequested_()) break;
     }
     port_ = nullptr;
     if (outputFailed_) notes_ << "zintavo-log: cannot write the output" << std::endl;

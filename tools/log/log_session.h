@@ -14,8 +14,8 @@
 #include "link/meter_link.h"
 #include "link/meter_port.h"
 #include "log_options.h"
-#include "posix_stream_device.h"
 #include "reading/clock.h"
+#include "stream_device.h"
 
 // One run of the headless logger: readings arrive through a MeterPort exactly
 // as in the program, and each one the program would log becomes one log line
@@ -31,7 +31,7 @@ class LogSession final : public ReadingListener, public LinkOwner {
 
     // Feeds a byte stream through the receive loop until it ends or the run
     // is over. Returns the exit status.
-    int runStream(PosixStreamDevice& device);
+    int runStream(StreamDevice& device);
 
     // Runs the program's link on a live port (detecting it first with
     // options.autoPort), one tick every 50 ms, until the run is over.

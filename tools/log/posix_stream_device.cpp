@@ -8,13 +8,6 @@
 #include <algorithm>
 #include <cerrno>
 
-namespace {
-
-// One pull from the stream; about 17 s of the meter's line.
-constexpr std::size_t kPiece = 4096;
-
-}  // namespace
-
 PosixStreamDevice::PosixStreamDevice(const std::string& path) {
     if (path == "-") {
         fd_ = STDIN_FILENO;
@@ -35,33 +28,17 @@ PosixStreamDevice::~PosixStreamDevice() {
     if (ownsFd_) ::close(fd_);
 }
 
-PosixStreamDevice::Fill PosixStreamDevice::fill(std::chrono::milliseconds wait) {
+PosixStreamDevice::Fill PosixStreamDevice::pull(std::chrono::milliseconds wait,
+                                                std::vector<std::uint8_t>& queue) {
     pollfd watch{fd_, POLLIN, 0};
     const int ready = ::poll(&watch, 1, static_cast<int>(wait.count()));
     if (ready == 0 || (ready < 0 && errno == EINTR)) return Fill::idle;
     if (ready < 0) return Fill::end;
-    const std::size_t had = queue_.size();
-    queue_.resize(had + kPiece);
-    const ssize_t got = ::read(fd_, queue_.data() + had, kPiece);
-    queue_.resize(had + static_cast<std::size_t>(std::max<ssize_t>(got, 0)));
+    const std::size_t had = queue.size();
+    queue.resize(had + kPiece);
+    const ssize_t got = ::read(fd_, queue.data() + had, kPiece);
+    queue.resize(had + static_cast<std::size_t>(std::max<ssize_t>(got, 0)));
     if (got > 0) return Fill::data;
     if (got < 0 && (errno == EINTR || errno == EAGAIN)) return Fill::idle;
     return Fill::end;
-}
-
-bool PosixStreamDevice::open(std::uint32_t) {
-    open_ = fd_ >= 0;
-    return open_;
-}
-
-SerialIo PosixStreamDevice::read(std::span<std::uint8_t> into) {
-    const std::size_t n = std::min(into.size(), queue_.size());
-    std::copy_n(queue_.begin(), n, into.begin());
-    queue_.erase(queue_.begin(), queue_.begin() + static_cast<std::ptrdiff_t>(n));
-    return {n, false};
-}
-
-void PosixStreamDevice::close() {
-    queue_.clear();
-    open_ = false;
 }

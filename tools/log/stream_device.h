@@ -1,0 +1,43 @@
+#pragma once
+
+#include <chrono>
+#include <cstdint>
+#include <vector>
+
+#include "link/serial_device.h"
+
+// A byte stream (a capture file, a pipe) behaving as a serial port: the bytes
+// taken in by fill() are what the port has queued, so the link drains them
+// with its own reads exactly as it would drain a port. The platform supplies
+// the stream through pull().
+class StreamDevice : public SerialDevice {
+  public:
+    enum class Fill { data, idle, end };
+
+    // False when the stream could not be opened for reading.
+    virtual bool valid() const = 0;
+
+    // Queues the next piece of the stream, waiting at most `wait` for it:
+    // data when bytes were queued, idle when none came, end at end of stream
+    // (or when it cannot be read any more).
+    Fill fill(std::chrono::milliseconds wait) { return pull(wait, queue_); }
+
+    bool open(std::uint32_t portNumber) override;
+    bool isOpen() const override { return open_; }
+    void purge() override { queue_.clear(); }
+    bool configure(const LineSettings&) override { return open_; }
+    SerialIo queued() override { return {queue_.size(), false}; }
+    SerialIo read(std::span<std::uint8_t> into) override;
+    void close() override;
+
+  protected:
+    // One pull from the stream; about 17 s of the meter's line.
+    static constexpr std::size_t kPiece = 4096;
+
+    // Appends what the stream has (at most kPiece bytes) to `queue`.
+    virtual Fill pull(std::chrono::milliseconds wait, std::vector<std::uint8_t>& queue) = 0;
+
+  private:
+    bool open_ = false;
+    std::vector<std::uint8_t> queue_;
+};

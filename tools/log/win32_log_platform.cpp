@@ -1,0 +1,39 @@
+#include <fcntl.h>
+#include <io.h>
+
+#include <cstdio>
+
+#include "link/port_detection.h"
+#include "link/win32_serial_device.h"
+#include "link/win32_serial_ports.h"
+#include "link/win32_thread_starter.h"
+#include "log_platform.h"
+#include "win32_stream_device.h"
+
+struct LogPlatform::State {};
+
+LogPlatform::LogPlatform(int&, char**) : state_(std::make_unique<State>()) {
+    // Each line ends in exactly CR LF, as in the log file: no text-mode "\n" rewriting.
+    _setmode(_fileno(stdout), _O_BINARY);
+}
+
+LogPlatform::~LogPlatform() = default;
+
+// Ctrl+C ends the process at once; every line written is already flushed.
+bool LogPlatform::stopRequested() {
+    return false;
+}
+
+int LogPlatform::runLivePort(LogSession& session, const LogOptions&) {
+    // Windows numbers its own ports; one that is missing now may appear later.
+    Win32SerialDevice device;
+    Win32SerialPorts ports;
+    ListedPorts listed;
+    Win32ThreadStarter threads;
+    PortDetection detection(ports, listed, threads);
+    return session.runPort(device, detection);
+}
+
+std::unique_ptr<StreamDevice> LogPlatform::openStream(const std::string& path) {
+    return std::make_unique<Win32StreamDevice>(path);
+}
