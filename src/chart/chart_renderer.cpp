@@ -10,6 +10,7 @@
 #include "app/settings.h"
 #include "chart/chart_scale.h"
 #include "chart/chart_view.h"
+#include "chart/history_walk.h"
 #include "chart/saturating_cast.h"
 #include "face/meter_face_state.h"
 #include "history/sample_history.h"
@@ -34,37 +35,6 @@ class AsciiText {
   private:
     std::array<char16_t, 32> chars_{};
     std::size_t size_ = 0;
-};
-
-// Walks the history from newer to older samples, starting just after a
-// given age, ending after the oldest stored sample.
-class HistoryWalk {
-  public:
-    HistoryWalk(const SampleHistory& history, std::int32_t skipped)
-        : history_(history), age_(skipped) {
-        const std::int64_t cap = history.capacity();
-        std::int64_t slot = std::int64_t{history.position()} - skipped;
-        if (slot < 0) slot += cap;
-        slot_ = static_cast<std::uint32_t>(slot);
-    }
-
-    // Moves to the next older sample; false when there is none.
-    bool stepBack() {
-        ++age_;
-        slot_ = (slot_ == 0 ? history_.capacity() : slot_) - 1;
-        return age_ <= history_.count();
-    }
-    void stepForward() {
-        --age_;
-        slot_ = slot_ + 1 == history_.capacity() ? 0 : slot_ + 1;
-    }
-    const Sample& sample() const { return history_.slot(slot_); }
-    std::uint32_t slot() const { return slot_; }
-
-  private:
-    const SampleHistory& history_;
-    std::int64_t age_;
-    std::uint32_t slot_;
 };
 
 struct TimeMark {

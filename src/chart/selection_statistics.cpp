@@ -4,6 +4,7 @@
 #include <cstdio>
 #include <string>
 
+#include "chart/history_walk.h"
 #include "history/sample_history.h"
 
 std::array<char, 16> formatDuration(std::uint32_t seconds) {
@@ -21,19 +22,21 @@ bool SelectionStatistics::compute(const SampleHistory& history, int firstMarker,
     const std::int64_t hi = std::min<std::int64_t>(std::max(firstMarker, secondMarker), count);
     if (lo > hi) return false;
 
-    double sum = 0.0;
-    for (auto age = static_cast<std::uint32_t>(lo); age <= hi; ++age) {
-        sum += history.atAge(age).value;
-    }
+    const double sum =
+        HistoryWalk(history, lo - 1).foldBack(hi - lo + 1, 0.0, [](double acc, const Sample& s) {
+            return acc + s.value;
+        });
     const auto k = static_cast<std::uint32_t>(hi - lo + 1);
     total_ = static_cast<float>(sum);
+    // Done with the sum before any call, so it can stay in a register while summing.
+    const double average = sum / static_cast<double>(k);
 
     const std::string older = formatTimeOfDay(history.atAge(static_cast<std::uint32_t>(hi)));
     const std::string newer = formatTimeOfDay(history.atAge(static_cast<std::uint32_t>(lo)));
     const std::array<char, 16> duration = formatDuration(k);
     const int written = std::snprintf(
         text_.data(), text_.size(), "%s - %s\nTotal:\t%f\nTime:\t%s\nAvg:\t%f", older.c_str(),
-        newer.c_str(), static_cast<double>(total_), duration.data(), sum / static_cast<double>(k));
+        newer.c_str(), static_cast<double>(total_), duration.data(), average);
     length_ = std::min(static_cast<std::size_t>(std::max(written, 0)), text_.size() - 1);
     return true;
 }
