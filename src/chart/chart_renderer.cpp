@@ -3,7 +3,6 @@
 #include <array>
 #include <cmath>
 #include <cstdio>
-#include <cstdlib>
 #include <optional>
 #include <string_view>
 
