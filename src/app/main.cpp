@@ -43,17 +43,18 @@ int main(int argc, char** argv) {
     PosixThreadStarter threads;
     const SystemClock clock;
 
-    MainWindow window(
-        WindowServices{store,
-                       device,
-                       ports,
-                       threads,
-                       clock,
-                       paths,
-                       [] { QApplication::beep(); },
-                       [&portMap](std::uint32_t port) { return portMap.deviceLabel(port); },
-                       {},
-                       {}});
+    MainWindow window(WindowServices{
+        .settingsStore = store,
+        .device = device,
+        .ports = ports,
+        .threads = threads,
+        .clock = clock,
+        .paths = paths,
+        .beep = [] { QApplication::beep(); },
+        .portLabel = [&portMap](std::uint32_t port) { return portMap.deviceLabel(port); },
+        .cursorPos = {},
+        .probeInterval = std::chrono::milliseconds(100),
+    });
 
     SystemNotifications notifications(QStringLiteral("/dev"),
                                       QString::fromStdString(paths.portFolder()),

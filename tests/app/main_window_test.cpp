@@ -74,16 +74,18 @@ class MainWindowTest : public ::testing::Test {
     }
 
     void start() {
-        window = std::make_unique<MainWindow>(WindowServices{store,
-                                                             device,
-                                                             ports,
-                                                             threads,
-                                                             clock,
-                                                             paths(),
-                                                             [this] { ++beeps; },
-                                                             {},
-                                                             [this] { return cursor; },
-                                                             std::chrono::milliseconds(1)});
+        window = std::make_unique<MainWindow>(WindowServices{
+            .settingsStore = store,
+            .device = device,
+            .ports = ports,
+            .threads = threads,
+            .clock = clock,
+            .paths = paths(),
+            .beep = [this] { ++beeps; },
+            .portLabel = {},
+            .cursorPos = [this] { return cursor; },
+            .probeInterval = std::chrono::milliseconds(1),
+        });
         // The tests drive the ticks themselves.
         window->timer().stop();
         window->show();
