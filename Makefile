@@ -21,7 +21,7 @@ release: deps build/release/build.ninja
 	cmake --build --preset release -j $(JOBS)
 
 run: release
-	build/release/bin/zintavo-log --input res/sample_capture.bin
+	build/release/bin/zintavo
 
 test: build
 	ctest --preset dev -j $(JOBS)
