@@ -59,10 +59,7 @@ int main(int argc, char** argv) {
     SystemNotifications notifications(QStringLiteral("/dev"),
                                       QString::fromStdString(paths.portFolder()),
                                       [&portMap] { return serialPortSet(portMap); });
-    QObject::connect(&notifications, &SystemNotifications::powerEvent, &window,
-                     [&window](unsigned code) { window.meterLink().onPowerEvent(code); });
-    QObject::connect(&notifications, &SystemNotifications::deviceChange, &window,
-                     [&window] { window.meterLink().onDeviceChange(); });
+    window.listenTo(notifications);
 
     std::unique_ptr<QSocketNotifier> signalNotifier;
     if (signals_.valid()) {

@@ -17,6 +17,7 @@
 #include "app/scroll_bar_adapter.h"
 #include "app/settings_store.h"
 #include "app/surface_panel.h"
+#include "app/system_notifications.h"
 #include "app/window_layout.h"
 #include "app/window_placement.h"
 #include "chart/chart_selection.h"
@@ -61,6 +62,10 @@ MainWindow::MainWindow(WindowServices services, QWidget* parent)
       handler_(ReadingHandlerParts{face_, list_, *history_, view_, settings_, services_.clock,
                                    logWriter_, *this}) {
     setWindowTitle(QStringLiteral("Vorrelind - Zintavo"));
+    // The controls were sized for an 8-point dialog font.
+    QFont dialogFont = font();
+    dialogFont.setPointSize(8);
+    setFont(dialogFont);
     createControls();
     startUp();
 }
@@ -377,6 +382,13 @@ void MainWindow::keyPressEvent(QKeyEvent* event) {
 
 void MainWindow::closeAndSave() {
     close();
+}
+
+void MainWindow::listenTo(SystemNotifications& notifications) {
+    connect(&notifications, &SystemNotifications::powerEvent, this,
+            [this](unsigned code) { link_.onPowerEvent(code); });
+    connect(&notifications, &SystemNotifications::deviceChange, this,
+            [this] { link_.onDeviceChange(); });
 }
 
 void MainWindow::closeEvent(QCloseEvent* event) {

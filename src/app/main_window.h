@@ -32,6 +32,7 @@ class ReadingListView;
 class QtDrawingSurfaces;
 class ScrollBarAdapter;
 class SurfacePanel;
+class SystemNotifications;
 
 // What the window takes from outside. The program passes the real machine;
 // tests pass fakes and temporary folders.
@@ -70,6 +71,8 @@ class MainWindow : public QWidget,
     void closeAndSave();
     // Saves the list unless this run's log has been saved already.
     void saveLogOnce();
+    // Suspend, resume and device changes reach the link from now on.
+    void listenTo(SystemNotifications& notifications);
 
     // The records, for tests and the program's tools.
     Settings& settings() { return settings_; }

@@ -16,6 +16,7 @@
 #include "app/settings_memory_backend.h"
 #include "app/settings_store.h"
 #include "app/surface_panel.h"
+#include "app/system_notifications.h"
 #include "history/temp_dir.h"
 #include "link/fake_serial_device.h"
 #include "link/fake_thread_starter.h"
@@ -527,6 +528,46 @@ TEST_F(MainWindowTest, TickBlinksTheArrowAndInvalidatesTheFace) {
         phases.push_back(window->faceState().arrowVisible);
     }
     EXPECT_EQ(phases, (std::vector<bool>{true, true, true, true, false, false, false, false}));
+}
+
+TEST_F(MainWindowTest, SuspendClosesThePortAndResumeReopensItSixtyTicksLater) {
+    startOpen();
+    fs::create_directories(dir.path() / "dev");
+    SystemNotifications notifications(QString::fromStdString((dir.path() / "dev").string()),
+                                      QString::fromStdString(paths().portFolder()), {});
+    window->listenTo(notifications);
+    Q_EMIT notifications.powerEvent(4);
+    EXPECT_FALSE(device.isOpen());
+    EXPECT_TRUE(window->meterPort().suspended);
+    ticks(200);
+    EXPECT_FALSE(device.isOpen());
+    Q_EMIT notifications.powerEvent(7);
+    ticks(59);
+    EXPECT_FALSE(device.isOpen());
+    window->tick();
+    EXPECT_TRUE(device.isOpen());
+    EXPECT_FALSE(window->meterPort().suspended);
+}
+
+TEST_F(MainWindowTest, DeviceChangeLooksForTheMeterOnlyWhileThePortIsClosed) {
+    struct Case {
+        bool open;
+        std::uint32_t detectionsAfter;
+    };
+    for (const Case& c : std::vector<Case>{{true, 0}, {false, 1}}) {
+        device = FakeSerialDevice{};
+        device.failAllOpens = !c.open;
+        saveStored([](Settings& s) { s.port = 3; });
+        start();
+        ticks(10);
+        ASSERT_EQ(device.isOpen(), c.open);
+        SystemNotifications notifications(QString::fromStdString(dir.path().string()),
+                                          QString::fromStdString(paths().portFolder()), {});
+        window->listenTo(notifications);
+        Q_EMIT notifications.deviceChange();
+        EXPECT_EQ(window->detection().generation(), c.detectionsAfter) << c.open;
+        window.reset();
+    }
 }
 
 }  // namespace
