@@ -315,11 +315,14 @@ void MainWindow::onTagEdited(std::size_t row, const QString& text) {
     const std::u16string wide(reinterpret_cast<const char16_t*>(text.utf16()),
                               static_cast<std::size_t>(text.size()));
     const TagEditOutcome outcome = onTagEditEnd(list_, *history_, row, std::u16string_view(wide));
-    if (outcome == TagEditOutcome::Changed) chartPanel_->invalidateAll();
+    if (outcome != TagEditOutcome::Changed) return;
+    ++listChanges_;
+    chartPanel_->invalidateAll();
 }
 
 void MainWindow::onClear() {
     clearHistory(list_, *history_, face_, view_);
+    ++listChanges_;
     listModel_->reload();
     updateScrollBar();
     chartPanel_->invalidateAll();
@@ -336,7 +339,9 @@ void MainWindow::tick() {
 }
 
 void MainWindow::onMeterReading() {
+    const std::size_t rowsBefore = list_.rowCount();
     handler_.onMeterReading(port_.reading, port_.linkActivity);
+    if (list_.rowCount() != rowsBefore) ++listChanges_;
     // Rows added while the view is held, or dropped by a full-ring reset.
     listModel_->rowsAppended();
 }
@@ -398,8 +403,10 @@ void MainWindow::closeEvent(QCloseEvent* event) {
 }
 
 void MainWindow::saveLogOnce() {
-    if (logSaved_ || !started_) return;
-    logSaved_ = true;
+    // Several endings may follow one another (session end, then quit); the
+    // list is saved again only if it changed in between.
+    if (!started_ || savedAtChange_ == listChanges_) return;
+    savedAtChange_ = listChanges_;
     logWriter_.saveLog(list_, settings_);
 }
 

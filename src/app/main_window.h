@@ -69,7 +69,7 @@ class MainWindow : public QWidget,
     void tick();
     // Saves the list and closes, as the close box does. Safe to call more than once.
     void closeAndSave();
-    // Saves the list unless this run's log has been saved already.
+    // Saves the list unless it has not changed since it was last saved here.
     void saveLogOnce();
     // Suspend, resume and device changes reach the link from now on.
     void listenTo(SystemNotifications& notifications);
@@ -174,6 +174,8 @@ class MainWindow : public QWidget,
     QRect normalFrame_;  // last frame rectangle while not minimised
     bool frameFitted_ = false;
     bool started_ = false;
-    bool logSaved_ = false;
+    // Changes to the list, counted so that each save knows whether it has news.
+    std::uint64_t listChanges_ = 1;
+    std::uint64_t savedAtChange_ = 0;
     bool shutDown_ = false;
 };

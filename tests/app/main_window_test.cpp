@@ -46,7 +46,7 @@ MeterReading makeReading(std::uint8_t function, std::uint8_t subfunction, std::u
 const MeterReading kVolts = makeReading(1, 0, 3, 345);  // 3.45 VDC
 
 class MainWindowTest : public ::testing::Test {
-  protected:
+  public:
     TempDir dir;
     SettingsMemoryBackend store;
     FakeSerialDevice device;
@@ -468,13 +468,46 @@ TEST_F(MainWindowTest, EnterPressesNothing) {
 }
 
 TEST_F(MainWindowTest, EveryWayOfEndingSavesExactlyOnce) {
-    startOpen();
-    send(kVolts);
-    window->saveLogOnce();  // the session ends
-    window->closeAndSave();
-    window->closeAndSave();
-    window.reset();
-    EXPECT_EQ(logFiles().size(), 1u);
+    struct Case {
+        const char* name;
+        std::function<void(MainWindowTest&)> end;
+        std::size_t files;
+    };
+    const std::vector<Case> cases{
+        {"session end, then close twice",
+         [](MainWindowTest& t) {
+             t.window->saveLogOnce();
+             t.window->closeAndSave();
+             t.window->closeAndSave();
+         },
+         1},
+        {"close, then quit",
+         [](MainWindowTest& t) {
+             t.window->closeAndSave();
+             t.window->saveLogOnce();
+         },
+         1},
+        {"destroyed without closing", [](MainWindowTest&) {}, 0},
+        // A session end that was called off: what came after is saved too.
+        {"session end, new reading, close",
+         [](MainWindowTest& t) {
+             t.window->saveLogOnce();
+             t.clock.set({2021, 3, 7, 14, 6, 0});
+             t.send(kVolts);
+             t.window->closeAndSave();
+         },
+         2},
+    };
+    for (const Case& c : cases) {
+        for (const fs::path& f : logFiles()) fs::remove(f);
+        clock.set({2021, 3, 7, 14, 5, 9});
+        device = FakeSerialDevice{};
+        startOpen();
+        send(kVolts);
+        c.end(*this);
+        window.reset();
+        EXPECT_EQ(logFiles().size(), c.files) << c.name;
+    }
 }
 
 TEST_F(MainWindowTest, StartUpLoadsTheLastLogAndChoosingAPortDoesNotReloadIt) {
