@@ -57,6 +57,7 @@ void checkFrame(const RecordingCanvas& canvas, const SampleHistory& history, Fuz
     const std::vector<RecordingCanvas::Polyline> traces = canvas.polylines();
     report.check(traces.size() <= 1, "one trace per frame");
     for (const RecordingCanvas::Polyline& trace : traces) {
+        report.note("trace points", static_cast<int>(trace.points.size()));
         report.check(trace.points.size() <= ChartRenderer::kMaxPoints, "the trace fits its buffer");
         report.check(trace.points.size() <= history.count(), "a point per stored sample at most");
         for (const PointF& p : trace.points) {
@@ -104,6 +105,7 @@ FuzzReport fuzzChart(std::span<const std::uint8_t> data, const fs::path& scratch
     FuzzReport report;
     const RowLabelSource labels = [&](std::size_t row) {
         report.check(row < list.rowCount(), "the chart asks only for rows that exist");
+        report.note("tag label");
         return row < list.rowCount() ? windows1252ToUtf16(list.row(row).tag) : std::u16string();
     };
     ChartRenderer renderer;
@@ -120,8 +122,10 @@ FuzzReport fuzzChart(std::span<const std::uint8_t> data, const fs::path& scratch
     }
 
     SelectionStatistics statistics;
-    if (statistics.compute(*history, view.firstMarker, view.secondMarker))
+    if (statistics.compute(*history, view.firstMarker, view.secondMarker)) {
         report.check(!statistics.text().empty(), "a selection has a tooltip text");
+        report.note("selection");
+    }
     report.check(statistics.text().size() < SelectionStatistics::kTextCapacity,
                  "the tooltip text fits its buffer");
     return report;

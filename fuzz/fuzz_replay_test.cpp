@@ -42,6 +42,10 @@ std::vector<fs::path> keptInputs(const std::string& target) {
     return files;
 }
 
+FuzzReport runSettings(std::span<const std::uint8_t> data, const fs::path&) {
+    return fuzzSettings(data);
+}
+
 class FuzzReplay : public testing::TestWithParam<Target> {};
 
 TEST_P(FuzzReplay, EveryKeptInputKeepsEveryRule) {
@@ -63,5 +67,50 @@ INSTANTIATE_TEST_SUITE_P(
                     Target{"settings", [](std::span<const std::uint8_t> data,
                                           const fs::path&) { return fuzzSettings(data); }}),
     [](const testing::TestParamInfo<Target>& target) { return std::string(target.param.name); });
+
+// The seeds must still lead the harnesses where they were made to lead: a
+// change of input layout that left a harness shallow would pass unnoticed.
+TEST(FuzzSeeds, ReachWhatTheyWereWrittenFor) {
+    struct Case {
+        Harness run;
+        const char* file;
+        const char* event;
+        int times;
+    };
+    const std::vector<Case> cases = {
+        {fuzzReceiveLoop, "receive_loop/frames_fill_ring", "logged", 8},
+        {fuzzReceiveLoop, "receive_loop/frames_fill_ring", "saved", 2},
+        {fuzzReceiveLoop, "receive_loop/functions_blocked_folder", "logged", 4},
+        {fuzzReceiveLoop, "receive_loop/functions_blocked_folder", "failed save", 2},
+        {fuzzReceiveLoop, "receive_loop/functions_blocked_folder", "saved", 0},
+        {fuzzReceiveLoop, "receive_loop/functions_blocked_folder", "repaint", 1},
+        {fuzzReceiveLoop, "receive_loop/raw_garbage_failure_reopen", "closed on failure", 2},
+        {fuzzReceiveLoop, "receive_loop/raw_garbage_failure_reopen", "logged", 9},
+        {fuzzLogFile, "log_file/five_minutes", "rows", 300},
+        {fuzzLogFile, "log_file/five_minutes", "reloaded rows", 300},
+        {fuzzLogFile, "log_file/nine_bytes", "rows", 0},
+        {fuzzChart, "chart/five_minutes", "selection", 1},
+        {runSettings, "settings/typical", "changed by load", 1},
+        {runSettings, "settings/key_fails", "changed by load", 0},
+    };
+    const ScratchFolder scratch;
+    for (const Case& c : cases) {
+        const std::vector<std::uint8_t> bytes =
+            fileBytes(fs::path(ZINTAVO_FUZZ_INPUTS) / "corpus" / c.file);
+        ASSERT_FALSE(bytes.empty()) << c.file;
+        const FuzzReport report = c.run(bytes, scratch.path());
+        EXPECT_EQ(report.noted(c.event), c.times) << c.file << ": " << c.event;
+        scratch.empty();
+    }
+}
+
+TEST(FuzzSeeds, ChartSeedDrawsTraceAndTags) {
+    const ScratchFolder scratch;
+    const FuzzReport report = fuzzChart(
+        fileBytes(fs::path(ZINTAVO_FUZZ_INPUTS) / "corpus/chart/five_minutes"), scratch.path());
+    EXPECT_TRUE(report.ok()) << report.broken();
+    EXPECT_GT(report.noted("trace points"), 100);
+    EXPECT_GT(report.noted("tag label"), 0);
+}
 
 }  // namespace

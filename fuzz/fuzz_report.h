@@ -2,6 +2,8 @@
 
 #include <cstdio>
 #include <cstdlib>
+#include <functional>
+#include <map>
 #include <string>
 #include <string_view>
 
@@ -11,6 +13,15 @@ class FuzzReport {
   public:
     void check(bool holds, std::string_view rule) {
         if (!holds && broken_.empty()) broken_ = rule;
+    }
+    // Counts how often a run reached something, so that tests can tell that a
+    // harness still gets as deep as it should.
+    void note(std::string_view event, int times = 1) {
+        if (times > 0) events_[std::string(event)] += times;
+    }
+    int noted(std::string_view event) const {
+        const auto it = events_.find(event);
+        return it == events_.end() ? 0 : it->second;
     }
     bool ok() const { return broken_.empty(); }
     const std::string& broken() const { return broken_; }
@@ -23,4 +34,5 @@ class FuzzReport {
 
   private:
     std::string broken_;
+    std::map<std::string, int, std::less<>> events_;
 };

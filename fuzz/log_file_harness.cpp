@@ -63,6 +63,7 @@ void checkRoundTrip(const ReadingList& list, const SampleHistory& history, const
         return;
     }
     report.check(rows == list.rowCount(), "a saved log reloads every row");
+    report.note("reloaded rows", static_cast<int>(rows));
     for (std::size_t i = 0; i < std::min(rows, list.rowCount()); ++i)
         report.check(again.row(i) == list.row(i), "a saved row reloads unchanged");
     report.check(againHistory->position() == history.position(), "the reloaded ring matches");
@@ -93,6 +94,7 @@ FuzzReport fuzzLogFile(std::span<const std::uint8_t> data, const fs::path& scrat
 
     const std::size_t lines = content.size() < kMinLoadedSize ? 0 : cutLogLines(content).size();
     report.check(rows == lines && list.rowCount() == lines, "every line becomes one row");
+    report.note("rows", static_cast<int>(rows));
     checkRows(list, report);
     checkRing(*history, rows, capacity, report);
     checkRoundTrip(list, *history, scratch, report);

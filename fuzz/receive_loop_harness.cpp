@@ -55,10 +55,13 @@ class Rig final : public ReadingListener {
         MeterFaceState scratchFace;
         const std::optional<LoggedReading> expected = decideLogging(copy, scratchFace, clock);
         if (expected) shadow_.push_back(expected->line);
+        const int beepsBefore = beeps;
 
         handler.onMeterReading(port.reading, port.linkActivity);
 
         report.check(port.reading == copy, "the handler rewrites the stored reading as decided");
+        report.note("logged", expected ? 1 : 0);
+        report.note("failed save", beeps - beepsBefore);
         if (!settings.logFile.empty()) checkSavedLog();
         report.check(list.rowCount() == shadow_.size(), "the list holds every logged line");
         if (list.rowCount() > 0 && !shadow_.empty())
@@ -100,6 +103,7 @@ class Rig final : public ReadingListener {
         for (std::size_t i = 0; same && i < shadow_.size(); ++i)
             same = loaded.row(i) == ReadingRow{"", shadow_[i]};
         report.check(same, "a saved log reads back as the rows written");
+        report.note("saved");
         std::error_code ec;
         fs::remove(settings.logFile, ec);
         settings.logFile.clear();
@@ -153,10 +157,13 @@ FuzzReport fuzzReceiveLoop(std::span<const std::uint8_t> data, const fs::path& s
                 rig.device.arrivals.emplace_back(frame.begin(), frame.end());
                 break;
             }
-            case Step::tick:
+            case Step::tick: {
+                const bool wasOpen = rig.port.isOpen();
                 rig.port.receive();
+                rig.report.note("closed on failure", wasOpen && !rig.port.isOpen() ? 1 : 0);
                 rig.afterTick();
                 break;
+            }
             case Step::failure:
                 rig.device.failed = in.flag();
                 rig.device.readsFail = in.flag();
@@ -174,6 +181,7 @@ FuzzReport fuzzReceiveLoop(std::span<const std::uint8_t> data, const fs::path& s
                 break;
             case Step::repaint:
                 repaint(rig, in);
+                rig.report.note("repaint");
                 break;
         }
         if (!rig.report.ok()) break;
