@@ -1,5 +1,5 @@
 # Thin wrapper over CMake presets. `make run` starts the program, `make test` runs every test.
-.PHONY: all deps build release run test bench fuzz clean format
+.PHONY: all deps build release run test test-windows bench fuzz clean format
 
 JOBS ?= $(shell nproc)
 
@@ -25,6 +25,10 @@ run: release
 
 test: build
 	ctest --preset dev -j $(JOBS)
+
+# The Windows build (mingw-w64), its tests run under Wine.
+test-windows:
+	scripts/test-windows
 
 # Every benchmark, then one table of medians.
 bench: release
