@@ -16,6 +16,10 @@ constexpr int kMaxNumberedNames = 999;
 enum class CreateResult { Written, Taken, Failed };
 
 CreateResult createAndWrite(const std::string& name, std::string_view content) {
+    // Not every C library honours "x" (the Windows runtime ignores it and
+    // truncates), so an existing file is looked for first as well.
+    std::error_code ec;
+    if (std::filesystem::exists(name, ec)) return CreateResult::Taken;
     errno = 0;
     std::FILE* file = std::fopen(name.c_str(), "wbx");  // exclusive: never replaces a file
     if (!file) return errno == EEXIST ? CreateResult::Taken : CreateResult::Failed;
