@@ -24,6 +24,7 @@ using Harness = std::function<FuzzReport(std::span<const std::uint8_t>, const fs
 struct Target {
     const char* name;
     Harness run;
+    friend void PrintTo(const Target& target, std::ostream* out) { *out << target.name; }
 };
 
 std::vector<std::uint8_t> fileBytes(const fs::path& path) {

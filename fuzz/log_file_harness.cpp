@@ -13,6 +13,8 @@
 #include "history/log_writer.h"
 #include "history/reading_list.h"
 #include "history/sample_history.h"
+#include "history/tag_edit.h"
+#include "history/windows1252.h"
 
 namespace {
 
@@ -42,6 +44,21 @@ void checkRing(const SampleHistory& history, std::size_t rows, std::uint32_t cap
     report.check(history.position() == rows % capacity, "the ring wraps at its capacity");
     for (std::uint32_t age = 1; age <= history.count(); ++age)
         report.check(std::isfinite(history.atAge(age).value), "loaded values are finite");
+}
+
+// Tags every third row with its own text, as a user could type it. While
+// rows and slots still pair up one to one, every edit the editor accepts must
+// survive the save and load like any other row. Rows the reader would never
+// give a tag (too short for the value column, or without a blank after the
+// value) are left alone: their tags fold into the text by design.
+void tagRows(ReadingList& list, SampleHistory& history, FuzzReport& report) {
+    if (list.rowCount() > history.capacity()) return;
+    for (std::size_t i = 0; i < list.rowCount(); i += 3) {
+        if (!parseLogLine(list.row(i).text + ",").tag) continue;
+        const std::u16string text = windows1252ToUtf16(list.row(i).text);
+        if (onTagEditEnd(list, history, i, text) == TagEditOutcome::Changed)
+            report.note("tag edit");
+    }
 }
 
 // Saving the loaded list and loading the file again must give the same rows
@@ -97,6 +114,7 @@ FuzzReport fuzzLogFile(std::span<const std::uint8_t> data, const fs::path& scrat
     report.note("rows", static_cast<int>(rows));
     checkRows(list, report);
     checkRing(*history, rows, capacity, report);
+    tagRows(list, *history, report);
     checkRoundTrip(list, *history, scratch, report);
     return report;
 }

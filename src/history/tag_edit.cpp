@@ -1,5 +1,6 @@
 #include "history/tag_edit.h"
 
+#include "history/log_format.h"
 #include "history/windows1252.h"
 
 TagEditOutcome onTagEditEnd(ReadingList& list, SampleHistory& history, std::size_t row,
@@ -8,7 +9,10 @@ TagEditOutcome onTagEditEnd(ReadingList& list, SampleHistory& history, std::size
     if (text->size() > kTagEditLimit || text->find_first_of(u"\r\n") != std::u16string_view::npos)
         return TagEditOutcome::Refused;
     std::optional<std::string> tag = utf16ToWindows1252(*text);
-    if (!tag) return TagEditOutcome::Refused;
+    // The saved line "text,tag" must stay one log line, or the reader would
+    // cut it into two rows (a very long row can come from a damaged log).
+    if (!tag || (!tag->empty() && list.row(row).text.size() + 1 + tag->size() > kLogLineLimit))
+        return TagEditOutcome::Refused;
 
     const bool tagged = !tag->empty();
     list.setTag(row, std::move(*tag));
