@@ -6,6 +6,7 @@
 #include <set>
 
 #include "app/main_window.h"
+#include "app/native_event_filter.h"
 #include "app/posix_signal_pipe.h"
 #include "app/qt_settings_backend.h"
 #include "app/qt_user_paths.h"
@@ -60,6 +61,12 @@ int main(int argc, char** argv) {
                                       QString::fromStdString(paths.portFolder()),
                                       [&portMap] { return serialPortSet(portMap); });
     window.listenTo(notifications);
+#ifdef _WIN32
+    NativeEventFilter nativeEvents(
+        [&window](unsigned code) { window.meterLink().onPowerEvent(code); },
+        [&window] { window.meterLink().onDeviceChange(); });
+    app.installNativeEventFilter(&nativeEvents);
+#endif
 
     std::unique_ptr<QSocketNotifier> signalNotifier;
     if (signals_.valid()) {

@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <QApplication>
 #include <QComboBox>
 #include <QLineEdit>
 #include <QPushButton>
@@ -426,6 +427,15 @@ TEST_F(MainWindowTest, EscapeSavesAndClosesFromAnyControlButFirstCancelsAnEdit) 
     EXPECT_TRUE(window->isVisible());
     EXPECT_EQ(window->readingList().row(0).tag, "");
     EXPECT_TRUE(logFiles().empty());
+
+    // An open drop-down only closes.
+    window->portCombo().showPopup();
+    QWidget* popup = QApplication::activePopupWidget();
+    ASSERT_NE(popup, nullptr);
+    QTest::keyClick(popup, Qt::Key_Escape);
+    QCoreApplication::processEvents();
+    EXPECT_EQ(QApplication::activePopupWidget(), nullptr);
+    EXPECT_TRUE(window->isVisible());
 
     QTest::keyClick(&view, Qt::Key_Escape);
     EXPECT_FALSE(window->isVisible());
