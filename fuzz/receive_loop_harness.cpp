@@ -13,10 +13,12 @@
 #include "face/recording_canvas.h"
 #include "fake_serial_device.h"
 #include "fuzz_bytes.h"
+#include "history/clear_history.h"
 #include "history/log_reader.h"
 #include "history/log_writer.h"
 #include "history/reading_list.h"
 #include "history/sample_history.h"
+#include "history/tag_edit.h"
 #include "link/frame_codec.h"
 #include "link/meter_port.h"
 #include "reading/logged_reading.h"
@@ -28,6 +30,7 @@ namespace fs = std::filesystem;
 
 constexpr std::uint32_t kPortNumber = 3;
 constexpr std::uint32_t kMaxCapacity = 16;
+constexpr int kChartWidth = 600;
 
 struct SilentHooks final : ReadingHandlerHooks {
     void revealNewRow(std::size_t) override {}
@@ -35,8 +38,21 @@ struct SilentHooks final : ReadingHandlerHooks {
     void invalidatePanels() override {}
 };
 
-enum class Step : std::uint8_t { rawBytes, frame, tick, failure, reopen, clock, hold, repaint };
-constexpr std::uint8_t kSteps = 8;
+enum class Step : std::uint8_t {
+    rawBytes,
+    frame,
+    tick,
+    failure,
+    reopen,
+    clock,
+    hold,
+    repaint,
+    clear,
+    tagEdit,
+    scroll,
+    selectRow,
+};
+constexpr std::uint8_t kSteps = 16;  // the spare codes do nothing
 
 // The main window's share of the link, with a shadow of every line that
 // should be in the list since the last save.
@@ -54,7 +70,7 @@ class Rig final : public ReadingListener {
         MeterReading copy = port.reading;
         MeterFaceState scratchFace;
         const std::optional<LoggedReading> expected = decideLogging(copy, scratchFace, clock);
-        if (expected) shadow_.push_back(expected->line);
+        if (expected) shadow_.push_back({"", expected->line});
         const int beepsBefore = beeps;
 
         handler.onMeterReading(port.reading, port.linkActivity);
@@ -65,8 +81,21 @@ class Rig final : public ReadingListener {
         if (!settings.logFile.empty()) checkSavedLog();
         report.check(list.rowCount() == shadow_.size(), "the list holds every logged line");
         if (list.rowCount() > 0 && !shadow_.empty())
-            report.check(list.row(list.rowCount() - 1).text == shadow_.back(),
+            report.check(list.row(list.rowCount() - 1) == shadow_.back(),
                          "the newest row is the newest logged line");
+    }
+
+    // The list's Clear button.
+    void clear() {
+        clearHistory(list, history, face, view);
+        shadow_.clear();
+    }
+
+    // A finished edit of a row's tag; a kept tag goes into the saved log.
+    void editTag(std::size_t row, std::u16string_view text) {
+        if (onTagEditEnd(list, history, row, text) != TagEditOutcome::Changed) return;
+        shadow_[row].tag = list.row(row).tag;
+        report.note("tag edit");
     }
 
     void afterTick() {
@@ -100,8 +129,7 @@ class Rig final : public ReadingListener {
         loadLog(settings.logFile, loaded, loadedHistory);
         report.check(shadow_.size() == capacity_, "a save happens exactly when the ring is full");
         bool same = loaded.rowCount() == shadow_.size();
-        for (std::size_t i = 0; same && i < shadow_.size(); ++i)
-            same = loaded.row(i) == ReadingRow{"", shadow_[i]};
+        for (std::size_t i = 0; same && i < shadow_.size(); ++i) same = loaded.row(i) == shadow_[i];
         report.check(same, "a saved log reads back as the rows written");
         report.note("saved");
         std::error_code ec;
@@ -112,7 +140,7 @@ class Rig final : public ReadingListener {
 
     std::uint32_t capacity_;
     bool writable_;
-    std::vector<std::string> shadow_;
+    std::vector<ReadingRow> shadow_;
 };
 
 LocalDateTime fuzzedTime(FuzzBytes& in) {
@@ -124,6 +152,12 @@ LocalDateTime fuzzedTime(FuzzBytes& in) {
     t.minute = static_cast<int>(in.inRange(0, 59));
     t.second = static_cast<int>(in.inRange(0, 59));
     return t;
+}
+
+std::u16string fuzzedTag(FuzzBytes& in) {
+    std::u16string text(in.inRange(0, 40), u' ');
+    for (char16_t& c : text) c = static_cast<char16_t>(in.byte() | in.byte() << 8);
+    return text;
 }
 
 void repaint(Rig& rig, FuzzBytes& in) {
@@ -182,6 +216,35 @@ FuzzReport fuzzReceiveLoop(std::span<const std::uint8_t> data, const fs::path& s
             case Step::repaint:
                 repaint(rig, in);
                 rig.report.note("repaint");
+                break;
+            case Step::clear:
+                rig.clear();
+                break;
+            case Step::tagEdit: {
+                const std::size_t rows = rig.list.rowCount();
+                const std::size_t row = in.inRange(0, 255);
+                const std::u16string text = fuzzedTag(in);
+                if (row < rows) rig.editTag(row, text);
+                break;
+            }
+            case Step::scroll: {
+                const auto request = static_cast<ScrollRequest>(in.inRange(0, 8));
+                const std::int32_t thumb = in.i32();
+                if (in.flag()) zoomIn(rig.view);
+                if (in.flag()) zoomOut(rig.view);
+                scrollChart(rig.view, request, thumb, kChartWidth,
+                            static_cast<int>(rig.history.count()));
+                break;
+            }
+            case Step::selectRow: {
+                const auto rows = static_cast<int>(rig.list.rowCount());
+                revealListRow(rig.view, in.i32(), rows, kChartWidth,
+                              static_cast<int>(rig.history.count()));
+                if (const std::optional<int> row = holdOnSelection(rig.view, rows))
+                    rig.report.check(*row >= 0 && *row < rows, "a held selection names a row");
+                break;
+            }
+            default:
                 break;
         }
         if (!rig.report.ok()) break;
