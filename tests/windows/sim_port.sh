@@ -25,13 +25,16 @@ start_sim() {
         [[ -n $ready ]] && break
         sleep 0.05
     done
-    local device=${ready#* }
-    if [[ $ready != "COM$SIM_PORT "* || ! -e $device ]]; then
+    # The COM port points at the simulator's own link, which it removes when
+    # it ends: a pseudo-terminal number handed out again later must not
+    # revive the port under a different simulator.
+    local link="$SIM_WORK/config/Vorrelind/Zintavo.ports/COM$SIM_PORT"
+    if [[ $ready != "COM$SIM_PORT "* || ! -e $link ]]; then
         echo "simulator did not come up: '$ready'" >&2
         cat "$SIM_WORK/sim.err" >&2
         return 1
     fi
-    ln -sfn "$device" "$WINEPREFIX/dosdevices/com$SIM_PORT"
+    ln -sfn "$link" "$WINEPREFIX/dosdevices/com$SIM_PORT"
 }
 
 # unlink_sim_port: the COM port disappears from the prefix, as an unplugged adapter.

@@ -94,7 +94,7 @@ struct Collector final : ReadingListener {
 TEST(SimFrames, MeterPortDecodesEveryFrameAndClosesWhenTheSimulatorEnds) {
     const std::uint32_t port = simPort();
     ASSERT_NE(port, 0u) << "run through run_sim_test";
-    constexpr std::uint16_t kLastCount = 40;  // the script counts 1 to 40
+    constexpr std::uint16_t kLastCount = 60;  // the script counts 1 to 60
 
     Win32SerialDevice device;
     Collector collector;
