@@ -1,7 +1,6 @@
 #include "face/qt_canvas.h"
 
 #include <QFont>
-#include <QFontMetricsF>
 #include <QPen>
 #include <QPointF>
 #include <QString>
@@ -24,20 +23,27 @@ QPen toPen(const Pen& pen) {
 // integer row covers exactly that row.
 constexpr qreal kPixelCentre = 0.5;
 
-QFont faceFont(float size) {
+QFont faceFont(int pixelSize) {
     QFont font;
     // Arial where present; Liberation Sans has the same metrics; then any sans-serif.
     font.setFamilies({QStringLiteral("Arial"), QStringLiteral("Liberation Sans")});
     font.setStyleHint(QFont::SansSerif);
     font.setBold(true);
-    font.setPixelSize(qMax(1, qRound(size)));
+    font.setPixelSize(pixelSize);
     return font;
 }
+
+// The raster engine hands fills taller than about a hundred rows to its thread
+// pool; for a surface this small the thread wake-ups cost more than the fill,
+// and the face is cleared twenty times a second. Clearing in shorter strips
+// keeps the work on this thread.
+constexpr int kClearStripRows = 64;
 
 }  // namespace
 
 QtCanvas::QtCanvas(int width, int height, const QImage* spriteSheet)
-    : image_(width > 0 && height > 0 ? QImage(width, height, QImage::Format_ARGB32) : QImage()),
+    : image_(width > 0 && height > 0 ? QImage(width, height, QImage::Format_ARGB32_Premultiplied)
+                                     : QImage()),
       sheet_(spriteSheet != nullptr && !spriteSheet->isNull() ? spriteSheet : nullptr) {
     if (image_.isNull()) return;
     image_.fill(Qt::transparent);
@@ -48,7 +54,9 @@ QtCanvas::QtCanvas(int width, int height, const QImage* spriteSheet)
 void QtCanvas::clear(Argb colour) {
     if (!usable()) return;
     painter_.setCompositionMode(QPainter::CompositionMode_Source);
-    painter_.fillRect(image_.rect(), toColor(colour));
+    const QColor c = toColor(colour);
+    for (int top = 0; top < image_.height(); top += kClearStripRows)
+        painter_.fillRect(QRect(0, top, image_.width(), kClearStripRows), c);
     painter_.setCompositionMode(QPainter::CompositionMode_SourceOver);
 }
 
@@ -83,12 +91,31 @@ void QtCanvas::drawPolyline(std::span<const PointF> points, const Pen& pen) {
 
 void QtCanvas::drawText(float x, float y, std::u16string_view text, float size, Argb colour) {
     if (!usable() || text.empty()) return;
-    const QFont font = faceFont(size);
+    const SizedFont& sized = fontOfSize(size);
     const QString s = QString::fromUtf16(text.data(), static_cast<qsizetype>(text.size()));
-    // The text's box (advance width by line height) has its top-left corner at
-    // (x, y): the baseline sits one ascent below y.
-    const QFontMetricsF metrics(font);
-    painter_.setFont(font);
+    // A laid-out text is placed by the top-left corner of its box (advance
+    // width by line height): the baseline sits one ascent below y.
+    painter_.setFont(sized.font);
     painter_.setPen(toColor(colour));
-    painter_.drawText(QPointF(x, y + metrics.ascent()), s);
+    painter_.drawStaticText(QPointF(x, y), layoutOf(s, sized));
+}
+
+const QtCanvas::SizedFont& QtCanvas::fontOfSize(float size) {
+    const int pixelSize = qMax(1, qRound(size));
+    for (const SizedFont& f : fonts_)
+        if (f.pixelSize == pixelSize) return f;
+    fonts_.push_back({pixelSize, faceFont(pixelSize)});
+    return fonts_.back();
+}
+
+const QStaticText& QtCanvas::layoutOf(const QString& text, const SizedFont& font) {
+    for (const LaidOutText& t : texts_)
+        if (t.pixelSize == font.pixelSize && t.text == text) return t.layout;
+    if (texts_.size() >= kMaxLaidOutTexts) texts_.clear();
+    QStaticText layout(text);
+    layout.setTextFormat(Qt::PlainText);
+    layout.setPerformanceHint(QStaticText::AggressiveCaching);
+    layout.prepare(QTransform(), font.font);
+    texts_.push_back({font.pixelSize, text, std::move(layout)});
+    return texts_.back().layout;
 }

@@ -1,7 +1,10 @@
 #pragma once
 
+#include <QFont>
 #include <QImage>
 #include <QPainter>
+#include <QStaticText>
+#include <vector>
 
 #include "face/canvas.h"
 
@@ -32,7 +35,27 @@ class QtCanvas final : public Canvas {
   private:
     bool usable() const { return painter_.isActive(); }
 
+    // A face font, made once per pixel size: the face redraws twenty times a
+    // second with the same two or three sizes.
+    struct SizedFont {
+        int pixelSize;
+        QFont font;
+    };
+    const SizedFont& fontOfSize(float size);
+
+    // Laid-out texts, so that the legends redrawn on every tick are shaped once.
+    // Texts that keep changing (the clock) push old entries out.
+    struct LaidOutText {
+        int pixelSize;
+        QString text;
+        QStaticText layout;
+    };
+    static constexpr std::size_t kMaxLaidOutTexts = 64;
+    const QStaticText& layoutOf(const QString& text, const SizedFont& font);
+
     QImage image_;
     QPainter painter_;
     const QImage* sheet_;
+    std::vector<SizedFont> fonts_;
+    std::vector<LaidOutText> texts_;
 };
