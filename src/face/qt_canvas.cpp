@@ -33,12 +33,6 @@ QFont faceFont(int pixelSize) {
     return font;
 }
 
-// The raster engine hands fills taller than about a hundred rows to its thread
-// pool; for a surface this small the thread wake-ups cost more than the fill,
-// and the face is cleared twenty times a second. Clearing in shorter strips
-// keeps the work on this thread.
-constexpr int kClearStripRows = 64;
-
 }  // namespace
 
 QtCanvas::QtCanvas(int width, int height, const QImage* spriteSheet)
@@ -54,9 +48,7 @@ QtCanvas::QtCanvas(int width, int height, const QImage* spriteSheet)
 void QtCanvas::clear(Argb colour) {
     if (!usable()) return;
     painter_.setCompositionMode(QPainter::CompositionMode_Source);
-    const QColor c = toColor(colour);
-    for (int top = 0; top < image_.height(); top += kClearStripRows)
-        painter_.fillRect(QRect(0, top, image_.width(), kClearStripRows), c);
+    painter_.fillRect(image_.rect(), toColor(colour));
     painter_.setCompositionMode(QPainter::CompositionMode_SourceOver);
 }
 
