@@ -64,17 +64,21 @@ use_home() {
     chmod 700 "$XDG_RUNTIME_DIR"
 }
 
-start_sim() {  # $1 = home
-    rm -f "$1/sim.out"
-    "${AS_USER[@]}" "$SIM" --port $PORT --script "$1/script.txt" --repeat 0 --rate 10 \
-        >"$1/sim.out" 2>"$1/sim.err" &
+# Starts the simulator on $PORT; sets SIM_PID and SIM_DEVICE (its pseudo-terminal).
+start_sim() {  # $1 = home, then simulator options (default: the home's script, forever, 10/s)
+    local home=$1
+    shift
+    [ $# -gt 0 ] || set -- --script "$home/script.txt" --repeat 0 --rate 10
+    rm -f "$home/sim.out"
+    "${AS_USER[@]}" "$SIM" --port $PORT "$@" >"$home/sim.out" 2>"$home/sim.err" &
     SIM_PID=$!
     PIDS+=($SIM_PID)
     for _ in $(seq 100); do
-        grep -q "^COM$PORT " "$1/sim.out" 2>/dev/null && return 0
+        SIM_DEVICE=$(sed -n "s/^COM$PORT //p" "$home/sim.out" 2>/dev/null)
+        [ -n "$SIM_DEVICE" ] && return 0
         sleep 0.1
     done
-    cat "$1/sim.err"
+    cat "$home/sim.err"
     fail "the simulator did not come up"
 }
 
