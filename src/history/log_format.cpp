@@ -146,9 +146,13 @@ LogLine parseLogLine(std::string_view line) {
 
     std::size_t i = std::min(kValueColumn, line.size());
     while (i < line.size() && isBlank(line[i])) ++i;
-    parsed.value = parseDecimalNumber(line.substr(i)).value;
-    // The tag starts after the first "," beyond the value's own word.
-    while (i < line.size() && !isBlank(line[i])) ++i;
+    const ParsedNumber number = parseDecimalNumber(line.substr(i));
+    parsed.value = number.value;
+    // The tag starts after the first "," beyond the value's own word. A blank
+    // value field (a zero count shown without a point) has no word: the unit
+    // comes next, and a tag may follow it directly.
+    if (number.length > 0)
+        while (i < line.size() && !isBlank(line[i])) ++i;
     while (i < line.size() && isBlank(line[i])) ++i;
     const std::size_t comma = line.find(',', i);
     if (comma != std::string_view::npos) {
