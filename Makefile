@@ -39,6 +39,13 @@ FUZZ_SECONDS ?= 60
 fuzz:
 	@FUZZ_SECONDS=$(FUZZ_SECONDS) scripts/fuzz
 
+# The long run (not in CI): the simulator at the line's limit with noise for
+# SOAK_MINUTES against the optimised program; checks nothing is lost and memory stays flat.
+SOAK_MINUTES ?= 30
+.PHONY: soak
+soak: release
+	SOAK_MINUTES=$(SOAK_MINUTES) tests/e2e/soak.sh build/release/bin/zintavo build/release/bin/zintavo-sim
+
 format:
 	git ls-files '*.cpp' '*.h' | xargs clang-format -i
 
