@@ -30,7 +30,22 @@ CreateResult createAndWrite(const std::string& name, std::string_view content) {
     return CreateResult::Failed;
 }
 
+// Programs installed by a package live below these top-level folders.
+bool isInstalledProgram(const std::filesystem::path& executable) {
+    if (!executable.has_root_directory()) return false;
+    const std::filesystem::path inside = executable.lexically_normal().relative_path();
+    if (inside.begin() == inside.end()) return false;
+    const std::filesystem::path top = *inside.begin();
+    return top == "usr" || top == "opt";
+}
+
 }  // namespace
+
+std::string logFolderFor(std::string_view executablePath, std::string_view dataFolder) {
+    const std::filesystem::path executable(executablePath);
+    if (!dataFolder.empty() && isInstalledProgram(executable)) return std::string(dataFolder);
+    return executable.parent_path().string();
+}
 
 std::optional<std::string> writeNewLogFile(const std::string& name, std::string_view content) {
     for (int n = 1; n <= kMaxNumberedNames; ++n) {
@@ -52,16 +67,22 @@ LogWriter::LogWriter(const UserPaths& paths, const Clock& clock, std::function<v
 
 bool LogWriter::saveLog(const ReadingList& list, Settings& settings) const {
     if (list.rowCount() == 0) return true;
-    const std::string name = makeLogFileName(paths_.executablePath, settings.port, clock_.now());
+    namespace fs = std::filesystem;
+    const fs::path executable(paths_.executablePath);
+    const fs::path folder(logFolderFor(paths_.executablePath, paths_.dataFolder));
+    // Beside the executable the name keeps the executable path as given.
+    const fs::path named =
+        folder == executable.parent_path() ? executable : folder / executable.filename();
+    const std::string name = makeLogFileName(named.string(), settings.port, clock_.now());
     const std::string content = formatLog(list);
 
+    const fs::path dataFolder(paths_.dataFolder);
+    std::error_code ec;
+    if (folder == dataFolder) fs::create_directories(dataFolder, ec);
     std::optional<std::string> written = writeNewLogFile(name, content);
-    if (!written && !paths_.dataFolder.empty()) {
-        namespace fs = std::filesystem;
-        std::error_code ec;
-        fs::create_directories(paths_.dataFolder, ec);
-        const fs::path fallback = fs::path(paths_.dataFolder) / fs::path(name).filename();
-        written = writeNewLogFile(fallback.string(), content);
+    if (!written && !dataFolder.empty() && folder != dataFolder) {
+        fs::create_directories(dataFolder, ec);
+        written = writeNewLogFile((dataFolder / fs::path(name).filename()).string(), content);
     }
     if (!written) {
         if (beep_) beep_();

@@ -10,10 +10,10 @@
 #include "history/reading_list.h"
 #include "reading/clock.h"
 
-// Writes the reading list to a new log file. The file goes beside the
-// executable, or into the per-user data folder when that place cannot be
-// written; an existing file is never replaced (a "-2", "-3", ... suffix is
-// added instead). One beep when neither place takes the file.
+// Writes the reading list to a new log file. The file goes into the folder
+// logFolderFor chooses, or into the per-user data folder when that place
+// cannot be written; an existing file is never replaced (a "-2", "-3", ...
+// suffix is added instead). One beep when neither place takes the file.
 class LogWriter {
   public:
     LogWriter(const UserPaths& paths, const Clock& clock, std::function<void()> beep);
@@ -28,6 +28,12 @@ class LogWriter {
     const Clock& clock_;
     std::function<void()> beep_;
 };
+
+// The folder that takes the logs of the program at `executablePath`: the
+// executable's own folder, except for an installed program (under /usr or
+// /opt), whose folder belongs to the system, not the user: its logs go to
+// `dataFolder` (when that is known).
+std::string logFolderFor(std::string_view executablePath, std::string_view dataFolder);
 
 // Creates `name`, or the first free numbered variant of it, and writes
 // `content`; returns the name written. Nothing is left behind on failure.

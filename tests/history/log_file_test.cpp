@@ -230,6 +230,54 @@ TEST(SaveLog, FallsBackToTheDataFolderThenBeeps) {
     }
 }
 
+TEST(LogFolderFor, InstalledProgramsLogToTheDataFolder) {
+    const std::string data = "/home/ann/.local/share/Vorrelind/Zintavo";
+    struct Case {
+        const char* executable;
+        std::string dataFolder;
+        std::string folder;
+    };
+    const Case cases[] = {
+        {"/usr/bin/zintavo", data, data},
+        {"/usr/local/bin/zintavo", data, data},
+        {"/opt/zintavo/bin/zintavo", data, data},
+        {"/opt/zintavo", data, data},
+        {"/usr/./bin/zintavo", data, data},
+        // Run from a build or any other folder: beside the executable.
+        {"/home/ann/zintavo/build/release/bin/zintavo", data,
+         "/home/ann/zintavo/build/release/bin"},
+        {"/tmp/e2e/bin/zintavo.exe", data, "/tmp/e2e/bin"},
+        {"/home/ann/usr/bin/zintavo", data, "/home/ann/usr/bin"},
+        {"/home/ann/opt/zintavo", data, "/home/ann/opt"},
+        {"/usrlocal/bin/zintavo", data, "/usrlocal/bin"},
+        {"/optional/zintavo", data, "/optional"},
+        {"/usr/../home/ann/zintavo", data, "/usr/../home/ann"},
+        {"usr/bin/zintavo", data, "usr/bin"},
+        // Nowhere else to go without a data folder.
+        {"/usr/bin/zintavo", "", "/usr/bin"},
+    };
+    for (const Case& c : cases) {
+        EXPECT_EQ(fs::path(logFolderFor(c.executable, c.dataFolder)), fs::path(c.folder))
+            << c.executable << " with data folder '" << c.dataFolder << "'";
+    }
+}
+
+TEST(SaveLog, InstalledProgramWritesIntoTheDataFolderByItsOwnName) {
+    const char* installed[] = {"/usr/bin/zintavo", "/opt/zintavo/bin/zintavo"};
+    for (const char* executable : installed) {
+        WriterSetup w;
+        w.paths.executablePath = executable;
+        const bool saved = w.writer.saveLog(twoRowList(), w.settings);
+        const fs::path expected = w.dir.path() / "data/Zintavo/zintavo.COM3.2021-03-07.14.05.log";
+        // Whatever went wrong, nothing stays in the system folder.
+        if (saved && fs::path(w.settings.logFile) != expected) fs::remove(w.settings.logFile);
+        ASSERT_TRUE(saved) << executable;
+        EXPECT_EQ(fs::path(w.settings.logFile), expected) << executable;
+        EXPECT_EQ(readFileBytes(expected), formatLog(twoRowList()));
+        EXPECT_EQ(w.beeps, 0);
+    }
+}
+
 // Rows as the reading handler makes them, with the values the interpretation gives.
 struct LoggedRow {
     LocalDateTime when;
