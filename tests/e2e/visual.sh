@@ -1,0 +1,118 @@
+#!/usr/bin/env bash
+# What a person sees: screenshots of the real program under a virtual X server,
+# checked pixel by pixel. Usage: visual.sh <case> <zintavo binary> <zintavo-sim binary>
+source "$(dirname "$0")/lib.sh"
+
+CHECK="$(dirname "$0")/screen_check.py"
+command -v import >/dev/null || skip "ImageMagick's import is not installed"
+command -v xwininfo >/dev/null || skip "xwininfo is not installed"
+command -v python3 >/dev/null || skip "python3 is not installed"
+
+# A screenshot of the program's window (its client area: there is no window
+# manager) as a binary PPM.
+screenshot() {  # $1 = output file
+    import -silent -window "$WINDOW" -depth 8 "ppm:$1" 2>/dev/null
+}
+
+# Takes screenshots until the checker passes one; each check may take a while
+# on a busy machine, so the limit is in seconds rather than tries.
+wait_for_picture() {  # $1 = what, then the checker's arguments after the file
+    local what=$1 deadline=$((SECONDS + 60))
+    shift
+    while [ $SECONDS -lt $deadline ]; do
+        if screenshot "$WORK/shot.ppm" &&
+            python3 "$CHECK" "$1" "$WORK/shot.ppm" "${@:2}" >"$WORK/check.out"; then
+            return 0
+        fi
+        sleep 0.2
+    done
+    cp "$WORK/shot.ppm" "/tmp/zintavo-visual-$CASE.ppm" 2>/dev/null
+    cat "$WORK/check.out"
+    fail "$what (last picture: /tmp/zintavo-visual-$CASE.ppm)"
+}
+
+# The mapped override-redirect windows on the display (tooltips, pop-ups).
+popup_windows() {
+    local id
+    for id in $(xwininfo -root -children | sed -n 's/^ *\(0x[0-9a-f]*\) .*/\1/p'); do
+        xwininfo -id "$id" 2>/dev/null | grep -q 'Override Redirect State: yes' || continue
+        xwininfo -id "$id" 2>/dev/null | grep -q 'Map State: IsViewable' && echo "$id"
+    done
+}
+
+# DC volts, range 3, count 12345 (123.45 V), first positive then negative; the
+# script repeats, so both pictures keep coming back.
+case_face() {
+    local home=$WORK/user
+    prepare_home "$home" $PORT
+    use_home "$home"
+    {
+        for _ in $(seq 30); do echo "1 0 3 12345"; done
+        for _ in $(seq 30); do echo "1 0 3 12345 neg"; done
+    } >"$home/face.txt"
+    start_sim "$home" --script "$home/face.txt" --repeat 0 --rate 10
+    start_program "$home"
+    wait_for_picture "the face never showed +123.45 V" face positive
+    wait_for_picture "the face never showed -123.45 V" face negative
+}
+
+# A log of readings one second apart, DC volts between 5 and 35.
+write_log() {  # $1 = file, $2 = number of lines
+    awk -v n="$2" 'BEGIN {
+        for (i = 0; i < n; i++) {
+            s = 3 * 3600 + i
+            printf "01/03/2026 %2d:%02d:%02dPM %7.2f VDC\r\n", int(s / 3600), int(s / 60) % 60, s % 60,
+                20 + 15 * sin(i / 25)
+        }
+    }' >"$1"
+}
+
+# A drag over the logged readings leaves the two selection lines where the
+# button went down and up, and the statistics come up in a tooltip.
+case_chart_drag() {
+    local home=$WORK/user
+    # No simulator: no new reading may clear the selection during the drag.
+    prepare_home "$home" 250
+    use_home "$home"
+    write_log "$home/history.log" 600
+    printf 'LogFile=%s\n' "$home/history.log" >>"$home/cfg/Vorrelind/Zintavo.conf"
+    start_program "$home"
+    xdotool windowfocus --sync "$WINDOW" 2>/dev/null || xdotool windowfocus "$WINDOW"
+
+    # The chart fills the window's lower part; y = 330 is inside it.
+    local from=500 to=420 y=330
+    wait_for_picture "a marker line showed before any drag" markers
+    xdotool mousemove --window "$WINDOW" $from $y
+    sleep 0.3
+    xdotool mousedown 1
+    for x in $(seq $((from - 10)) -10 $to); do
+        xdotool mousemove --window "$WINDOW" "$x" $y
+        sleep 0.1
+    done
+    # The second line follows the cursor on the next ticks.
+    wait_for_picture "the selection lines did not follow the drag" markers $from $to
+    xdotool mouseup 1
+    # The release holds the view: the selection stays.
+    sleep 0.5
+    wait_for_picture "the selection lines went with the release" markers $from $to
+
+    # Resting over the chart brings up the statistics.
+    local before
+    before=$(popup_windows)
+    xdotool mousemove --window "$WINDOW" $((to + 20)) $((y + 10))
+    sleep 0.1
+    xdotool mousemove --window "$WINDOW" $((to + 25)) $((y + 10))
+    local tip="" deadline=$((SECONDS + 30))
+    while [ -z "$tip" ] && [ $SECONDS -lt $deadline ]; do
+        tip=$(comm -13 <(echo "$before" | sort) <(popup_windows | sort) | head -n1)
+        [ -n "$tip" ] || sleep 0.2
+    done
+    [ -n "$tip" ] || fail "no tooltip appeared over the chart"
+    # Four lines of statistics: a single-line or empty tip is far lower.
+    local height
+    height=$(xwininfo -id "$tip" | sed -n 's/^ *Height: //p')
+    [ "${height:-0}" -ge 50 ] || fail "the tooltip is only ${height} px high"
+    echo "tooltip $tip, $height px high"
+}
+
+run_case
