@@ -61,7 +61,7 @@ write_log() {  # $1 = file, $2 = number of lines
     awk -v n="$2" 'BEGIN {
         for (i = 0; i < n; i++) {
             s = 3 * 3600 + i
-            printf "01/03/2026 %2d:%02d:%02dPM %7.2f VDC\r\n", int(s / 3600), int(s / 60) % 60, s % 60,
+            printf " 1/03/2026 %2d:%02d:%02dPM %7.2f VDC\r\n", int(s / 3600), int(s / 60) % 60, s % 60,
                 20 + 15 * sin(i / 25)
         }
     }' >"$1"
