@@ -78,6 +78,9 @@ case_chart_drag() {
     printf 'LogFile=%s\n' "$home/history.log" >>"$home/cfg/Vorrelind/Zintavo.conf"
     start_program "$home"
     xdotool windowfocus --sync "$WINDOW" 2>/dev/null || xdotool windowfocus "$WINDOW"
+    # Taken before the drag: until a selection has statistics there is no tooltip.
+    local before
+    before=$(popup_windows)
 
     # The chart fills the window's lower part; y = 330 is inside it.
     local from=500 to=420 y=330
@@ -97,8 +100,6 @@ case_chart_drag() {
     wait_for_picture "the selection lines went with the release" markers $from $to
 
     # Resting over the chart brings up the statistics.
-    local before
-    before=$(popup_windows)
     xdotool mousemove --window "$WINDOW" $((to + 20)) $((y + 10))
     sleep 0.1
     xdotool mousemove --window "$WINDOW" $((to + 25)) $((y + 10))
