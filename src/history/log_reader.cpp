@@ -30,15 +30,17 @@ std::optional<std::string> readRegularFile(const std::string& path) {
     return content;
 }
 
+void appendLogLine(std::string_view line, ReadingList& list, SampleHistory& history) {
+    const LogLine parsed = parseLogLine(line);
+    list.appendRow(std::string(parsed.tag.value_or("")), std::string(parsed.text));
+    history.append(parsed.value, parsed.timeOfDay, parsed.tag.has_value());
+    if (history.position() == history.capacity()) history.wrap();
+}
+
 std::size_t loadLog(const std::string& path, ReadingList& list, SampleHistory& history) {
     const std::optional<std::string> content = readRegularFile(path);
     if (!content || content->size() < kMinLogSize) return 0;
     const std::vector<std::string_view> lines = cutLogLines(*content);
-    for (std::string_view line : lines) {
-        const LogLine parsed = parseLogLine(line);
-        list.appendRow(std::string(parsed.tag.value_or("")), std::string(parsed.text));
-        history.append(parsed.value, parsed.timeOfDay, parsed.tag.has_value());
-        if (history.position() == history.capacity()) history.wrap();
-    }
+    for (std::string_view line : lines) appendLogLine(line, list, history);
     return lines.size();
 }

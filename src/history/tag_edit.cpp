@@ -14,8 +14,12 @@ TagEditOutcome onTagEditEnd(ReadingList& list, SampleHistory& history, std::size
     if (!tag || (!tag->empty() && list.row(row).text.size() + 1 + tag->size() > kLogLineLimit))
         return TagEditOutcome::Refused;
 
-    const bool tagged = !tag->empty();
-    list.setTag(row, std::move(*tag));
-    if (row < history.capacity()) history.slot(static_cast<std::uint32_t>(row)).setTagged(tagged);
+    setRowTag(list, history, row, std::move(*tag));
     return TagEditOutcome::Changed;
+}
+
+void setRowTag(ReadingList& list, SampleHistory& history, std::size_t row, std::string tag) {
+    const bool tagged = !tag.empty();
+    list.setTag(row, std::move(tag));
+    if (row < history.capacity()) history.slot(static_cast<std::uint32_t>(row)).setTagged(tagged);
 }

@@ -2,6 +2,7 @@
 
 #include <cstddef>
 #include <optional>
+#include <string>
 #include <string_view>
 
 #include "history/reading_list.h"
@@ -25,3 +26,7 @@ enum class TagEditOutcome {
 // would not fit the row's log line) are refused.
 TagEditOutcome onTagEditEnd(ReadingList& list, SampleHistory& history, std::size_t row,
                             std::optional<std::u16string_view> text);
+
+// Sets row `row`'s tag and its sample's tag flag (a row beyond the ring's
+// capacity has no sample). The tag is taken as it is.
+void setRowTag(ReadingList& list, SampleHistory& history, std::size_t row, std::string tag);

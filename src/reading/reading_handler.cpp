@@ -10,6 +10,7 @@ void ReadingHandler::onMeterReading(MeterReading& stored, int linkActivity) {
     face.linkSpriteVisible = linkActivity != 0 && !face.linkSpriteVisible;
 
     if (std::optional<LoggedReading> logged = decideLogging(stored, face, parts_.clock)) {
+        if (parts_.journal) parts_.journal->appendReading(logged->line);
         addReadingLine(std::move(logged->line));
         parts_.history.append(logged->value, logged->timeOfDay, false);
         parts_.hooks.updateScrollBar();
@@ -29,8 +30,11 @@ void ReadingHandler::addReadingLine(std::string line) {
 
 void ReadingHandler::saveAndClearWhenFull() {
     if (!parts_.history.isFull()) return;
-    if (parts_.logWriter.saveLog(parts_.list, parts_.settings))
-        clearHistory(parts_.list, parts_.history, parts_.face, parts_.view);
-    else
+    if (!parts_.logWriter.saveLog(parts_.list, parts_.settings)) {
         parts_.history.wrap();
+        return;
+    }
+    parts_.hooks.logSaved();
+    clearHistory(parts_.list, parts_.history, parts_.face, parts_.view);
+    if (parts_.journal) parts_.journal->restart(0, parts_.settings.logFile);
 }

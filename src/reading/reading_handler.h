@@ -8,6 +8,7 @@
 #include "face/meter_face_state.h"
 #include "history/log_writer.h"
 #include "history/reading_list.h"
+#include "history/recovery_journal.h"
 #include "history/sample_history.h"
 #include "link/meter_reading.h"
 #include "reading/clock.h"
@@ -22,6 +23,9 @@ class ReadingHandlerHooks {
     virtual void updateScrollBar() = 0;
     // Both panels redraw from the stored reading and the history.
     virtual void invalidatePanels() = 0;
+    // The list went to a new log file: the setting that names it is kept at
+    // once, so that a later crash cannot point the next start at an older log.
+    virtual void logSaved() {}
 };
 
 // Everything a reading touches, owned elsewhere for the whole run.
@@ -34,6 +38,8 @@ struct ReadingHandlerParts {
     const Clock& clock;
     const LogWriter& logWriter;
     ReadingHandlerHooks& hooks;
+    // Where each logged reading is kept until the list is saved (none: not kept).
+    RecoveryJournal* journal = nullptr;
 };
 
 // Handles each valid frame: shows it, and logs it unless the meter holds its

@@ -2,12 +2,14 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <filesystem>
 #include <string>
 #include <vector>
 
 #include "../history/temp_dir.h"
 #include "history/log_format.h"
+#include "history/log_reader.h"
 #include "reading/logged_reading.h"
 
 namespace {
@@ -21,6 +23,7 @@ struct RecordingHooks final : ReadingHandlerHooks {
     }
     void updateScrollBar() override { calls.push_back("scroll bar"); }
     void invalidatePanels() override { calls.push_back("invalidate"); }
+    void logSaved() override { calls.push_back("log saved"); }
 };
 
 // A clock that counts its readings, so that "read once" can be checked.
@@ -69,7 +72,8 @@ struct Rig {
     ChartView view;
     Settings settings;
     RecordingHooks hooks;
-    ReadingHandler handler{{face, list, history, view, settings, clock, writer, hooks}};
+    RecoveryJournal journal{RecoveryJournal::pathIn(dir.file("data"))};
+    ReadingHandler handler{{face, list, history, view, settings, clock, writer, hooks, &journal}};
 };
 
 TEST(DecideLogging, LogsOnlyHeldFreeInRangeReadings) {
@@ -222,6 +226,48 @@ TEST(ReadingHandler, FailedSaveKeepsRowsWrapsAndRetries) {
     EXPECT_EQ(rig.list.rowCount(), 0u);
     EXPECT_EQ(rig.history.count(), 0u);
     EXPECT_EQ(cutLogLines(readFileBytes(rig.settings.logFile)).size(), 6u);
+}
+
+// Whatever a run logged, a start after it died (the saved log loaded, then
+// the journal replayed) shows the rows the run had. A run that died just
+// after a full ring was saved shows that log again, as a clean close would.
+TEST(ReadingHandler, JournalRestoresTheListAfterACrash) {
+    struct Case {
+        const char* name;
+        std::uint32_t capacity;
+        int readings;
+        bool blocked;
+        int saves;
+        std::size_t rowsAfter;
+    };
+    const Case cases[] = {
+        {"nothing saved yet", 100, 3, false, 0, 3}, {"after a full ring", 2, 3, false, 1, 1},
+        {"ring full twice", 2, 5, false, 2, 1},     {"exactly full", 2, 4, false, 2, 2},
+        {"saving fails", 2, 3, true, 0, 3},
+    };
+    for (const Case& c : cases) {
+        Rig rig(c.capacity);
+        if (c.blocked) rig.blockSaving();
+        rig.journal.restart(0, rig.settings.logFile);
+        std::vector<std::string> lines;
+        for (int n = 1; n <= c.readings; ++n) {
+            MeterReading stored = reading(1, 0, 3, static_cast<std::uint16_t>(n));
+            rig.handler.onMeterReading(stored, 1);
+            lines.push_back(" 3/07/2021  2:05:09PM    0.0" + std::to_string(n) + " VDC");
+        }
+        const auto saved = std::count(rig.hooks.calls.begin(), rig.hooks.calls.end(), "log saved");
+        EXPECT_EQ(saved, c.saves) << c.name;
+
+        ReadingList list;
+        SampleHistory history(c.capacity);
+        loadLog(rig.settings.logFile, list, history);
+        replayJournal(rig.journal.read(), rig.settings.logFile, list, history);
+        ASSERT_EQ(list.rowCount(), c.rowsAfter) << c.name;
+        // The rows are the last ones logged, in order.
+        for (std::size_t i = 0; i < list.rowCount(); ++i)
+            EXPECT_EQ(list.row(i).text, lines[lines.size() - c.rowsAfter + i]) << c.name << i;
+        EXPECT_EQ(history.count(), std::min<std::size_t>(c.rowsAfter, c.capacity)) << c.name;
+    }
 }
 
 }  // namespace

@@ -1,0 +1,263 @@
+#include "history/recovery_journal.h"
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <string>
+#include <vector>
+
+#include "temp_dir.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+using Kind = JournalRecord::Kind;
+
+const std::string kLine1 = " 3/07/2021  2:05:09PM    3.45 VDC";
+const std::string kLine2 = " 3/07/2021  2:05:10PM   -0.12 VDC";
+const std::string kLine3 = " 3/07/2021  2:05:11PM   12.00 VDC";
+
+TEST(ParseJournal, RecordsStartAndTornEnds) {
+    struct Case {
+        const char* name;
+        std::string content;
+        bool started;
+        std::size_t rowsBefore;
+        std::string logFile;
+        std::vector<JournalRecord> records;
+    };
+    const std::string start = "B 2 /logs/a.log\r\n";
+    const Case cases[] = {
+        {"empty", "", false, 0, "", {}},
+        {"start only", start, true, 2, "/logs/a.log", {}},
+        {"reading and tag",
+         start + "R " + kLine1 + "\r\nT 2 probe moved\r\n",
+         true,
+         2,
+         "/logs/a.log",
+         {{Kind::Reading, 0, kLine1}, {Kind::Tag, 2, "probe moved"}}},
+        {"tag with comma and empty tag",
+         start + "T 0 a,b\r\nT 1 \r\n",
+         true,
+         2,
+         "/logs/a.log",
+         {{Kind::Tag, 0, "a,b"}, {Kind::Tag, 1, ""}}},
+        {"torn last record",
+         start + "R " + kLine1 + "\r\nR 3/07/2021  2:0",
+         true,
+         2,
+         "/logs/a.log",
+         {{Kind::Reading, 0, kLine1}}},
+        {"torn after its CR",
+         start + "R " + kLine1 + "\r\nR " + kLine2 + "\r",
+         true,
+         2,
+         "/logs/a.log",
+         {{Kind::Reading, 0, kLine1}}},
+        {"torn start", "B 2 /logs/a", false, 0, "", {}},
+        {"no start first", "R " + kLine1 + "\r\n" + start, false, 0, "", {}},
+        {"bad start number", "B x /logs/a.log\r\nR " + kLine1 + "\r\n", false, 0, "", {}},
+        {"LF alone ends nothing",
+         start + "R " + kLine1 + "\nR " + kLine2 + "\n",
+         true,
+         2,
+         "/logs/a.log",
+         {}},
+        {"senseless records skipped",
+         start +
+             "X what\r\nR\r\nT x tag\r\nT 5\r\nB 0 other.log\r\nT 99999999999999999999999 t\r\n" +
+             "T 4 kept\r\n",
+         true,
+         2,
+         "/logs/a.log",
+         {{Kind::Tag, 4, "kept"}}},
+    };
+    for (const Case& c : cases) {
+        const JournalContents got = parseJournal(c.content);
+        EXPECT_EQ(got.started, c.started) << c.name;
+        EXPECT_EQ(got.rowsBefore, c.rowsBefore) << c.name;
+        EXPECT_EQ(got.logFile, c.logFile) << c.name;
+        EXPECT_EQ(got.records, c.records) << c.name;
+    }
+}
+
+struct ExpectedRow {
+    std::string text;
+    std::string tag;
+    bool tagged;
+    float value;
+};
+
+// Two rows as the log loader leaves them from "/logs/a.log".
+void loadTwoRows(ReadingList& list, SampleHistory& history) {
+    list.appendRow("", kLine1);
+    history.append(3.45f, 0, false);
+    list.appendRow("old", kLine2);
+    history.append(-0.12f, 0, true);
+}
+
+TEST(ReplayJournal, AppendsRowsAndReplaysTags) {
+    struct Case {
+        const char* name;
+        std::string content;
+        std::size_t applied;
+        std::vector<ExpectedRow> rows;
+    };
+    const ExpectedRow row1{kLine1, "", false, 3.45f};
+    const ExpectedRow row2{kLine2, "old", true, -0.12f};
+    const ExpectedRow row3{kLine3, "", false, 12.0f};
+    const std::string start = "B 2 /logs/a.log\r\n";
+    const Case cases[] = {
+        {"nothing", "", 0, {row1, row2}},
+        {"start only", start, 0, {row1, row2}},
+        {"a reading", start + "R " + kLine3 + "\r\n", 1, {row1, row2, row3}},
+        {"tag on a new row",
+         start + "R " + kLine3 + "\r\nT 2 new\r\n",
+         2,
+         {row1, row2, {kLine3, "new", true, 12.0f}}},
+        {"tags on loaded rows",
+         start + "T 0 first\r\nT 1 \r\n",
+         2,
+         {{kLine1, "first", true, 3.45f}, {kLine2, "", false, -0.12f}}},
+        {"tag beyond the rows ignored", start + "T 7 lost\r\n", 0, {row1, row2}},
+        {"from another log: already saved",
+         "B 2 /logs/b.log\r\nR " + kLine3 + "\r\n",
+         0,
+         {row1, row2}},
+        {"after a clear: loaded rows dropped",
+         "B 0 /logs/a.log\r\nR " + kLine3 + "\r\nT 0 x\r\n",
+         2,
+         {{kLine3, "x", true, 12.0f}}},
+        {"log shorter than the journal's start",
+         "B 5 /logs/a.log\r\nT 1 earlier\r\nR " + kLine3 + "\r\nT 5 later\r\n",
+         2,
+         {row1, row2, {kLine3, "later", true, 12.0f}}},
+        {"torn reading ignored", start + "R " + kLine3, 0, {row1, row2}},
+    };
+    for (const Case& c : cases) {
+        ReadingList list;
+        SampleHistory history(100);
+        loadTwoRows(list, history);
+        EXPECT_EQ(replayJournal(parseJournal(c.content), "/logs/a.log", list, history), c.applied)
+            << c.name;
+        ASSERT_EQ(list.rowCount(), c.rows.size()) << c.name;
+        ASSERT_EQ(history.count(), c.rows.size()) << c.name;
+        for (std::size_t i = 0; i < c.rows.size(); ++i) {
+            const ExpectedRow& want = c.rows[i];
+            EXPECT_EQ(list.row(i).text, want.text) << c.name << " row " << i;
+            EXPECT_EQ(list.row(i).tag, want.tag) << c.name << " row " << i;
+            const Sample& sample = history.slot(static_cast<std::uint32_t>(i));
+            EXPECT_EQ(sample.tagged(), want.tagged) << c.name << " row " << i;
+            EXPECT_FLOAT_EQ(sample.value, want.value) << c.name << " row " << i;
+        }
+    }
+}
+
+TEST(ReplayJournal, RecoveredReadingsKeepTheirTimeOfDayAndWrapTheRing) {
+    ReadingList list;
+    SampleHistory history(2);
+    const std::string content =
+        "B 0 \r\nR " + kLine1 + "\r\nR " + kLine2 + "\r\nR " + kLine3 + "\r\n";
+    EXPECT_EQ(replayJournal(parseJournal(content), "", list, history), 3u);
+    EXPECT_EQ(list.rowCount(), 3u);
+    EXPECT_EQ(history.position(), 1u);  // wrapped after the second, as the loader does
+    EXPECT_FLOAT_EQ(history.slot(0).value, 12.0f);
+    EXPECT_EQ(history.slot(0).timeOfDay, packTimeOfDay(2, 5, 11));
+    EXPECT_EQ(history.slot(1).timeOfDay, packTimeOfDay(2, 5, 10));
+}
+
+TEST(RecoveryJournal, WritesWholeRecordsThatReadBack) {
+    TempDir dir;
+    const std::string path = RecoveryJournal::pathIn(dir.file("data"));
+    RecoveryJournal journal(path);
+    ASSERT_TRUE(journal.isOpen());
+    journal.restart(2, "/logs/a.log");
+    EXPECT_EQ(readFileBytes(path), "") << "a start alone is not written";
+    journal.appendReading(kLine3);
+    // Each record is on disk at once, not when the journal closes.
+    EXPECT_EQ(readFileBytes(path), "B 2 /logs/a.log\r\nR " + kLine3 + "\r\n");
+    journal.appendTag(2, "probe \xb5");
+    const JournalContents read = journal.read();
+    EXPECT_TRUE(read.started);
+    EXPECT_EQ(read.rowsBefore, 2u);
+    EXPECT_EQ(read.logFile, "/logs/a.log");
+    const std::vector<JournalRecord> want{{Kind::Reading, 0, kLine3}, {Kind::Tag, 2, "probe \xb5"}};
+    EXPECT_EQ(read.records, want);
+}
+
+TEST(RecoveryJournal, RestartEmptiesAndTheNextRecordSaysWhereItStarts) {
+    TempDir dir;
+    const std::string path = dir.file("journal.txt");
+    RecoveryJournal journal(path);
+    journal.restart(0, "a.log");
+    journal.appendReading(kLine1);
+    journal.appendReading(kLine2);
+    struct Case {
+        std::size_t rows;
+        const char* logFile;
+    };
+    for (const Case& c : {Case{2, "b.log"}, Case{0, "b.log"}, Case{40, "c.log"}}) {
+        journal.restart(c.rows, c.logFile);
+        EXPECT_EQ(fs::file_size(path), 0u) << c.logFile;
+        journal.appendReading(kLine3);
+        const JournalContents read = journal.read();
+        EXPECT_EQ(read.rowsBefore, c.rows);
+        EXPECT_EQ(read.logFile, c.logFile);
+        EXPECT_EQ(read.records.size(), 1u);
+    }
+}
+
+TEST(RecoveryJournal, OpeningCutsATornRecordSoNewOnesFollowWholeOnes) {
+    TempDir dir;
+    const std::string path = dir.file("journal.txt");
+    struct Case {
+        const char* name;
+        std::string before;
+        std::size_t recordsAfter;
+    };
+    const std::string whole = "B 0 a.log\r\nR " + kLine1 + "\r\n";
+    const Case cases[] = {
+        {"whole", whole, 2},
+        {"torn record", whole + "R " + kLine2.substr(0, 9), 2},
+        {"torn after CR", whole + "R " + kLine2 + "\r", 2},
+        {"torn start", "B 0 a.l", 0},
+    };
+    for (const Case& c : cases) {
+        writeFileBytes(path, c.before);
+        {
+            RecoveryJournal journal(path);
+            journal.appendReading(kLine3);
+        }
+        const JournalContents read = parseJournal(readFileBytes(path));
+        EXPECT_EQ(read.records.size(), c.recordsAfter) << c.name;
+        if (c.recordsAfter > 0) {
+            EXPECT_EQ(read.records.back().text, kLine3) << c.name;
+        }
+    }
+}
+
+TEST(RecoveryJournal, UnusablePlacesMeanNoJournal) {
+    TempDir dir;
+    writeFileBytes(dir.path() / "blocker", "x");
+    fs::create_directories(dir.path() / "folder" / "journal.txt");
+    struct Case {
+        const char* name;
+        std::string path;
+    };
+    const Case cases[] = {
+        {"no data folder", RecoveryJournal::pathIn("")},
+        {"folder under a file", dir.file("blocker/data/journal.txt")},
+        {"a folder in its place", dir.file("folder/journal.txt")},
+    };
+    for (const Case& c : cases) {
+        RecoveryJournal journal(c.path);
+        EXPECT_FALSE(journal.isOpen()) << c.name;
+        journal.restart(0, "a.log");
+        journal.appendReading(kLine1);
+        journal.appendTag(0, "t");
+        EXPECT_FALSE(journal.read().started) << c.name;
+    }
+    EXPECT_EQ(readFileBytes(dir.path() / "blocker"), "x");
+}
+
+}  // namespace
