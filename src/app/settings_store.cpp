@@ -2,6 +2,14 @@
 
 #include <algorithm>
 
+namespace {
+
+// The slowest and fastest rates any serial line runs at.
+constexpr std::uint32_t kMinBaud = 50;
+constexpr std::uint32_t kMaxBaud = 4000000;
+
+}  // namespace
+
 void loadSettings(Settings& settings, SettingsBackend& backend) {
     if (!backend.openKey()) return;
     for (const SettingEntry& entry : settingsTable(settings)) {
@@ -11,6 +19,8 @@ void loadSettings(Settings& settings, SettingsBackend& backend) {
     // The history has at most this many slots, and an empty history could
     // never hold the reading that fills it.
     settings.listCount = std::clamp(settings.listCount, std::uint32_t{1}, Settings::kMaxListCount);
+    // A rate no line can be set to would keep the port from ever opening.
+    if (settings.baud < kMinBaud || settings.baud > kMaxBaud) settings.baud = Settings{}.baud;
     backend.closeKey();
 }
 

@@ -18,7 +18,7 @@ expect_port_held() {
 
 # Lets readings flow for a moment, closes with Escape and waits for the exit.
 log_a_while_and_close() {
-    sleep 2
+    sleep 3
     press_escape
     wait_program
 }
@@ -149,7 +149,7 @@ damaged_junk_values() {
 }
 damaged_absurd_numbers() {
     printf '%s\n' '[General]' 'Window=-2147483648, -2147483648, 2147483647, 2147483647' \
-        'Port=201' 'ListCount=4294967295' 'Mode=4294967295' 'Switch=4294967295' \
+        'Port=201' 'Baud=0' 'ListCount=4294967295' 'Mode=4294967295' 'Switch=4294967295' \
         'LogFile=/dev/zero'
 }
 damaged_off_screen() {
