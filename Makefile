@@ -1,5 +1,5 @@
 # Thin wrapper over CMake presets. `make run` starts the program, `make test` runs every test.
-.PHONY: all deps build release run test test-windows bench fuzz clean format
+.PHONY: all deps build release run demo package test test-windows bench fuzz clean format
 
 JOBS ?= $(shell nproc)
 
@@ -22,6 +22,15 @@ release: deps build/release/build.ninja
 
 run: release
 	build/release/bin/zintavo
+
+# The simulator and the program together, for a first look without a meter.
+demo: release
+	scripts/demo build/release/bin
+
+# The Debian package of the release build, in build/release/.
+package: release
+	rm -f build/release/*.deb
+	cd build/release && cpack -G DEB
 
 test: build
 	ctest --preset dev -j $(JOBS)
