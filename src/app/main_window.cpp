@@ -59,8 +59,9 @@ MainWindow::MainWindow(WindowServices services, QWidget* parent)
       detection_(services_.ports, listedPorts_, services_.threads, services_.probeInterval),
       link_(port_, settings_, detection_, *this),
       logWriter_(services_.paths, services_.clock, services_.beep),
+      journal_(RecoveryJournal::pathIn(services_.paths.dataFolder)),
       handler_(ReadingHandlerParts{face_, list_, *history_, view_, settings_, services_.clock,
-                                   logWriter_, *this}) {
+                                   logWriter_, *this, &journal_}) {
     setWindowTitle(QStringLiteral("Vorrelind - Zintavo"));
     // The controls were sized for an 8-point dialog font.
     QFont dialogFont = font();
@@ -132,6 +133,11 @@ void MainWindow::startUp() {
     applySavedPlacement();
     listView_->setTagColumnWidth(settings_.window.width - 6 - 630);
     loadLog(settings_.logFile, list_, *history_);
+    // A journal with records means the last run ended without saving them.
+    if (replayJournal(journal_.read(), settings_.logFile, list_, *history_) > 0)
+        saveLogNow();
+    else
+        journal_.restart(list_.rowCount(), settings_.logFile);
     listModel_->reload();
     if (listModel_->rowCount() > 0)
         listView_->scrollTo(listModel_->index(listModel_->rowCount() - 1, 0));
@@ -316,12 +322,14 @@ void MainWindow::onTagEdited(std::size_t row, const QString& text) {
                               static_cast<std::size_t>(text.size()));
     const TagEditOutcome outcome = onTagEditEnd(list_, *history_, row, std::u16string_view(wide));
     if (outcome != TagEditOutcome::Changed) return;
+    journal_.appendTag(row, list_.row(row).tag);
     ++listChanges_;
     chartPanel_->invalidateAll();
 }
 
 void MainWindow::onClear() {
     clearHistory(list_, *history_, face_, view_);
+    journal_.restart(0, settings_.logFile);
     ++listChanges_;
     listModel_->reload();
     updateScrollBar();
@@ -407,7 +415,17 @@ void MainWindow::saveLogOnce() {
     // list is saved again only if it changed in between.
     if (!started_ || savedAtChange_ == listChanges_) return;
     savedAtChange_ = listChanges_;
-    logWriter_.saveLog(list_, settings_);
+    saveLogNow();
+}
+
+void MainWindow::saveLogNow() {
+    if (!logWriter_.saveLog(list_, settings_)) return;
+    logSaved();
+    journal_.restart(list_.rowCount(), settings_.logFile);
+}
+
+void MainWindow::logSaved() {
+    writeSettings();
 }
 
 void MainWindow::shutDown() {

@@ -15,6 +15,7 @@
 #include "face/meter_face_state.h"
 #include "history/log_writer.h"
 #include "history/reading_list.h"
+#include "history/recovery_journal.h"
 #include "history/sample_history.h"
 #include "link/listed_ports.h"
 #include "link/meter_link.h"
@@ -115,6 +116,7 @@ class MainWindow : public QWidget,
     void revealNewRow(std::size_t row) override;
     void updateScrollBar() override;
     void invalidatePanels() override;
+    void logSaved() override;
 
     void createControls();
     void startUp();
@@ -124,6 +126,8 @@ class MainWindow : public QWidget,
     void rememberNormalFrame();
     void fitFrameToPlacement();
     void shutDown();
+    // Saves the list to a new log; on success the journal starts afresh.
+    void saveLogNow();
 
     int chartWidth() const;
     void onScrollRequest(ScrollRequest request, int thumb);
@@ -151,6 +155,7 @@ class MainWindow : public QWidget,
     PortDetection detection_;
     MeterLink link_;
     LogWriter logWriter_;
+    RecoveryJournal journal_;
     ReadingHandler handler_;
     std::unique_ptr<QtDrawingSurfaces> surfaces_;
     ChartRenderer chartRenderer_;

@@ -18,6 +18,7 @@
 #include "app/settings_store.h"
 #include "app/surface_panel.h"
 #include "app/system_notifications.h"
+#include "history/recovery_journal.h"
 #include "history/temp_dir.h"
 #include "link/fake_serial_device.h"
 #include "link/fake_thread_starter.h"
@@ -119,6 +120,13 @@ class MainWindowTest : public ::testing::Test {
     }
 
     int currentRow() const { return window->listView().currentIndex().row(); }
+
+    fs::path journalFile() const { return RecoveryJournal::pathIn(paths().dataFolder); }
+
+    void tag(int row, const QString& text) {
+        window->listModel().setData(window->listModel().index(row, ReadingListModel::TagColumn),
+                                    text);
+    }
 };
 
 TEST_F(MainWindowTest, SavedPortOpensOnTheTenthTickAndNoPortStartsDetection) {
@@ -510,6 +518,8 @@ TEST_F(MainWindowTest, EveryWayOfEndingSavesExactlyOnce) {
     };
     for (const Case& c : cases) {
         for (const fs::path& f : logFiles()) fs::remove(f);
+        // Each case is a first run: nothing left to recover from the one before.
+        fs::remove(journalFile());
         clock.set({2021, 3, 7, 14, 5, 9});
         device = FakeSerialDevice{};
         startOpen();
@@ -611,6 +621,109 @@ TEST_F(MainWindowTest, DeviceChangeLooksForTheMeterOnlyWhileThePortIsClosed) {
         EXPECT_EQ(window->detection().generation(), c.detectionsAfter) << c.open;
         window.reset();
     }
+}
+
+// A run that dies (the window destroyed without closing) leaves its rows in
+// the journal; the next start shows them, saves them at once and empties it.
+TEST_F(MainWindowTest, NextStartRecoversWhatARunThatDiedHadNotSaved) {
+    const MeterReading other = makeReading(1, 0, 3, 346);
+    const std::string line = " 3/07/2021  2:05:09PM    3.45 VDC";
+    const std::string otherLine = " 3/07/2021  2:05:09PM    3.46 VDC";
+    const std::string laterLine = " 3/07/2021  2:06:00PM    3.46 VDC";
+    struct Case {
+        const char* name;
+        std::function<void(MainWindowTest&)> run;
+        std::vector<ReadingRow> rows;  // after the next start
+        std::size_t files;             // logs on disk after the next start
+    };
+    const std::vector<Case> cases{
+        {"nothing logged", [](MainWindowTest&) {}, {}, 0},
+        {"readings and tags",
+         [&](MainWindowTest& t) {
+             t.send(kVolts);
+             t.send(other);
+             t.tag(1, QStringLiteral("probe, moved"));
+             t.tag(0, QStringLiteral("gone"));
+             t.tag(0, QString());
+         },
+         {{"", line}, {"probe, moved", otherLine}},
+         1},
+        {"closed cleanly",
+         [](MainWindowTest& t) {
+             t.send(kVolts);
+             t.window->closeAndSave();
+         },
+         {{"", line}},
+         1},
+        {"saved at a session end, then more",
+         [&](MainWindowTest& t) {
+             t.send(kVolts);
+             t.window->saveLogOnce();
+             t.clock.set({2021, 3, 7, 14, 6, 0});
+             t.send(other);
+             t.tag(0, QStringLiteral("early"));
+         },
+         {{"early", line}, {"", laterLine}},
+         2},
+        {"cleared, then one more",
+         [&](MainWindowTest& t) {
+             t.send(kVolts);
+             t.send(kVolts);
+             t.window->saveLogOnce();
+             t.clock.set({2021, 3, 7, 14, 6, 0});
+             t.window->clearButton().click();
+             t.send(other);
+         },
+         {{"", laterLine}},
+         2},
+        {"cleared with nothing after",
+         [](MainWindowTest& t) {
+             t.send(kVolts);
+             t.window->clearButton().click();
+         },
+         {},
+         0},
+    };
+    for (const Case& c : cases) {
+        for (const fs::path& f : logFiles()) fs::remove(f);
+        fs::remove(journalFile());
+        saveStored([](Settings& s) { s.logFile.clear(); });
+        clock.set({2021, 3, 7, 14, 5, 9});
+        device = FakeSerialDevice{};
+        startOpen();
+        c.run(*this);
+        window.reset();
+        clock.set({2021, 3, 7, 14, 7, 0});
+        start();
+
+        const ReadingList& list = window->readingList();
+        ASSERT_EQ(list.rowCount(), c.rows.size()) << c.name;
+        EXPECT_EQ(window->listModel().rowCount(), static_cast<int>(c.rows.size())) << c.name;
+        ASSERT_EQ(window->history().count(), c.rows.size()) << c.name;
+        for (std::size_t i = 0; i < c.rows.size(); ++i) {
+            EXPECT_EQ(list.row(i), c.rows[i]) << c.name << " row " << i;
+            EXPECT_EQ(window->history().slot(static_cast<std::uint32_t>(i)).tagged(),
+                      !c.rows[i].tag.empty())
+                << c.name << " row " << i;
+        }
+        EXPECT_EQ(logFiles().size(), c.files) << c.name;
+        EXPECT_TRUE(parseJournal(readFileBytes(journalFile())).records.empty()) << c.name;
+        // The log that holds the rows is named in the stored settings at once.
+        Settings stored;
+        loadSettings(stored, store);
+        EXPECT_EQ(stored.logFile, window->settings().logFile) << c.name;
+        window.reset();
+    }
+}
+
+TEST_F(MainWindowTest, WithoutAJournalTheProgramStillLogsAndSaves) {
+    writeFileBytes(dir.path() / "data", "not a folder");
+    startOpen();
+    send(kVolts);
+    window->closeAndSave();
+    ASSERT_EQ(logFiles().size(), 1u);
+    EXPECT_EQ(readFileBytes(logFiles()[0]), " 3/07/2021  2:05:09PM    3.45 VDC\r\n");
+    EXPECT_EQ(beeps, 0);
 }
 
 }  // namespace
