@@ -3,6 +3,7 @@
 #include <QFontDatabase>
 #include <QHeaderView>
 #include <QLineEdit>
+#include <algorithm>
 
 #include "app/reading_list_model.h"
 #include "app/tag_validator.h"
@@ -58,8 +59,24 @@ ReadingListView::ReadingListView(QWidget* parent) : QTreeView(parent) {
 }
 
 void ReadingListView::setTagColumnWidth(int width) {
+    tagColumnWidth_ = width;
+    fitColumns();
+}
+
+void ReadingListView::resizeEvent(QResizeEvent* event) {
+    QTreeView::resizeEvent(event);
+    // The viewport narrows when the vertical scroll bar comes up.
+    fitColumns();
+}
+
+void ReadingListView::fitColumns() {
+    // The layout's width counts the list's frame and scroll bar differently
+    // from this style; a tag column a few pixels too wide would bring up a
+    // sideways scroll bar for those pixels alone and hide a row.
+    const int room = viewport()->width() - kReadingColumnWidth;
     header()->resizeSection(ReadingListModel::TextColumn, kReadingColumnWidth);
-    header()->resizeSection(ReadingListModel::TagColumn, std::max(0, width));
+    header()->resizeSection(ReadingListModel::TagColumn,
+                            std::max(0, std::min(tagColumnWidth_, room)));
 }
 
 void ReadingListView::selectRow(int row) {

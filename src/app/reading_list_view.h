@@ -21,7 +21,8 @@ class ReadingListView : public QTreeView {
   public:
     explicit ReadingListView(QWidget* parent = nullptr);
 
-    // Sets the tag column's width; a negative width shows it with none.
+    // Sets the tag column's width; a negative width shows it with none. The
+    // column never reaches past the visible width, so it scrolls nothing sideways.
     void setTagColumnWidth(int width);
     // Makes the row visible (scrolling only when it is not) and selects it.
     void selectRow(int row);
@@ -29,4 +30,10 @@ class ReadingListView : public QTreeView {
 
   protected:
     bool edit(const QModelIndex& index, EditTrigger trigger, QEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
+
+  private:
+    void fitColumns();
+
+    int tagColumnWidth_ = 0;  // as the layout asked for it
 };
