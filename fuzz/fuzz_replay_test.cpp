@@ -90,6 +90,7 @@ TEST(FuzzSeeds, ReachWhatTheyWereWrittenFor) {
         {fuzzLogFile, "log_file/five_minutes", "rows", 300},
         {fuzzLogFile, "log_file/five_minutes", "reloaded rows", 300},
         {fuzzLogFile, "log_file/nine_bytes", "rows", 0},
+        {fuzzLogFile, "log_file/journal", "journal records applied", 3},
         {fuzzChart, "chart/five_minutes", "selection", 1},
         {runSettings, "settings/typical", "changed by load", 1},
         {runSettings, "settings/key_fails", "changed by load", 0},

@@ -12,6 +12,7 @@
 #include "history/log_reader.h"
 #include "history/log_writer.h"
 #include "history/reading_list.h"
+#include "history/recovery_journal.h"
 #include "history/sample_history.h"
 #include "history/tag_edit.h"
 #include "history/windows1252.h"
@@ -94,6 +95,21 @@ void checkRoundTrip(const ReadingList& list, const SampleHistory& history, const
     }
 }
 
+// The same bytes read as a recovery journal and replayed onto the loaded
+// rows: a journal left behind by a crash is as untrusted as a log.
+void checkJournalReplay(std::string_view content, ReadingList list, const SampleHistory& loaded,
+                        FuzzReport& report) {
+    const JournalContents journal = parseJournal(content);
+    if (!journal.started) return;
+    auto history = std::make_unique<SampleHistory>(loaded);
+    const std::size_t applied = replayJournal(journal, journal.logFile, list, *history);
+    report.check(applied <= journal.records.size(), "a journal applies each record once at most");
+    report.check(
+        history->count() <= history->capacity() && history->position() < history->capacity(),
+        "a replayed journal keeps the ring in bounds");
+    report.note("journal records applied", static_cast<int>(applied));
+}
+
 }  // namespace
 
 FuzzReport fuzzLogFile(std::span<const std::uint8_t> data, const fs::path& scratch) {
@@ -114,6 +130,7 @@ FuzzReport fuzzLogFile(std::span<const std::uint8_t> data, const fs::path& scrat
     report.note("rows", static_cast<int>(rows));
     checkRows(list, report);
     checkRing(*history, rows, capacity, report);
+    checkJournalReplay(content, list, *history, report);
     tagRows(list, *history, report);
     checkRoundTrip(list, *history, scratch, report);
     return report;
