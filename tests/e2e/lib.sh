@@ -37,15 +37,34 @@ trap cleanup EXIT
 AS_USER=()
 
 start_display() {
-    exec 3>"$WORK/display"
-    Xvfb -displayfd 3 -screen 0 1280x1024x24 -nolisten tcp -ac >"$WORK/xvfb.log" 2>&1 &
-    PIDS+=($!)
-    for _ in $(seq 100); do
-        [ -s "$WORK/display" ] && break
-        sleep 0.1
+    # Xvfb picks a free display number and writes it to fd 3 once it listens.
+    # Another server starting at the same moment can take the same number and
+    # leave ours dead, so the display is checked and, if need be, started again.
+    local attempt pid
+    for attempt in 1 2 3; do
+        : >"$WORK/display"
+        exec 3>"$WORK/display"
+        Xvfb -displayfd 3 -screen 0 1280x1024x24 -nolisten tcp -ac >"$WORK/xvfb.log" 2>&1 &
+        pid=$!
+        PIDS+=($pid)
+        exec 3>&-
+        for _ in $(seq 100); do
+            [ -s "$WORK/display" ] && break
+            kill -0 "$pid" 2>/dev/null || break
+            sleep 0.1
+        done
+        if [ -s "$WORK/display" ]; then
+            export DISPLAY=":$(head -n1 "$WORK/display")"
+            for _ in $(seq 50); do
+                xdotool getdisplaygeometry >/dev/null 2>&1 && return 0
+                kill -0 "$pid" 2>/dev/null || break
+                sleep 0.1
+            done
+        fi
+        kill "$pid" 2>/dev/null
+        echo "Xvfb attempt $attempt did not give a usable display" >&2
     done
-    [ -s "$WORK/display" ] || skip "Xvfb did not start"
-    export DISPLAY=":$(head -n1 "$WORK/display")"
+    skip "Xvfb did not start"
 }
 
 # A home for one user: settings with the simulator's port, data folder, executable.
