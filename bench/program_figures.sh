@@ -30,7 +30,7 @@ chmod 700 "$XDG_RUNTIME_DIR"
 cp "$BIN/zintavo" "$WORK/zintavo"
 
 exec 3>"$WORK/display"
-Xvfb -displayfd 3 -screen 0 1280x1024x24 -nolisten tcp >/dev/null 2>&1 &
+Xvfb -displayfd 3 -screen 0 1280x1024x24 -nolisten tcp -noreset >/dev/null 2>&1 &
 PIDS+=($!)
 exec 3>&-
 for _ in $(seq 100); do [ -s "$WORK/display" ] && break; sleep 0.1; done

@@ -38,13 +38,15 @@ AS_USER=()
 
 start_display() {
     # Xvfb picks a free display number and writes it to fd 3 once it listens.
-    # Another server starting at the same moment can take the same number and
-    # leave ours dead, so the display is checked and, if need be, started again.
+    # -noreset: by default the server resets whenever its last client leaves,
+    # and a program connecting during the reset is refused (Qt then aborts), so
+    # a case that closes the program and starts it again would fail at random.
+    # The display is checked before use and started again if it is not there.
     local attempt pid
     for attempt in 1 2 3; do
         : >"$WORK/display"
         exec 3>"$WORK/display"
-        Xvfb -displayfd 3 -screen 0 1280x1024x24 -nolisten tcp -ac >"$WORK/xvfb.log" 2>&1 &
+        Xvfb -displayfd 3 -screen 0 1280x1024x24 -nolisten tcp -noreset -ac >"$WORK/xvfb.log" 2>&1 &
         pid=$!
         PIDS+=($pid)
         exec 3>&-
