@@ -148,6 +148,41 @@ TEST(QtCanvasFills, IntegerRectsAreCrispHalfPixelEdgesSoft) {
     EXPECT_LT(qGray(img.pixel(13, 5)), 200);
 }
 
+// Long vertical lines are drawn in pieces; a see-through line must still come
+// out even (no piece joint blended twice), cover exactly its rows, and keep
+// its dash pattern running across the joints.
+TEST(QtCanvasLines, LongVerticalLinesAreEvenFromEndToEnd) {
+    constexpr Argb kGrey = 0x60FFFFFF;
+    struct Case {
+        bool dashed;
+        int y1, y2;
+    };
+    for (const Case& c : {Case{false, 7, 286}, Case{true, 7, 286}, Case{false, 3, 131}}) {
+        QtCanvas canvas(20, 300);
+        canvas.clear(0xFF000000);
+        canvas.drawLine(10, c.y1, 10, c.y2, Pen{kGrey, c.dashed});
+        const QImage& img = canvas.image();
+        std::vector<int> column;
+        for (int y = 0; y < img.height(); ++y) column.push_back(qGray(img.pixel(10, y)));
+        EXPECT_EQ(column[static_cast<std::size_t>(c.y1 - 1)], 0);
+        EXPECT_EQ(column[static_cast<std::size_t>(c.y2 + 1)], 0);
+        const int lit = column[static_cast<std::size_t>(c.y1)];
+        EXPECT_GT(lit, 0);
+        int dark = 0;
+        for (int y = c.y1; y <= c.y2; ++y) {
+            const int v = column[static_cast<std::size_t>(y)];
+            EXPECT_TRUE(v == lit || v == 0) << "row " << y << " dashed " << c.dashed;
+            if (v == 0) ++dark;
+        }
+        if (c.dashed) {
+            // Dashes of four rows with gaps of two, all the way down.
+            EXPECT_NEAR(dark, (c.y2 - c.y1 + 1) / 3, 3);
+        } else {
+            EXPECT_EQ(dark, 0);
+        }
+    }
+}
+
 TEST(QtCanvasSprites, WithoutASheetSpritesDrawNothingButTheRestDoes) {
     const QImage none;
     QtCanvas canvas(350, 237, &none);
