@@ -2,23 +2,23 @@
 
 #include "link/frame_codec.h"
 
-MeterReading readingOf(const FrameSpec& spec) {
+MeterReading readingOf(const FrameSpec& wanted) {
     MeterReading r;
-    r.setFunction(spec.function);
-    r.setSubfunction(spec.subfunction);
-    r.setRange(spec.range);
-    r.setCount(spec.count);
-    r.setNegative(spec.negative);
-    r.bytes[5] = spec.status;
+    r.setFunction(wanted.function);
+    r.setSubfunction(wanted.subfunction);
+    r.setRange(wanted.range);
+    r.setCount(wanted.count);
+    r.setNegative(wanted.negative);
+    r.bytes[5] = wanted.status;
     return r;
 }
 
-CaptureBuilder& CaptureBuilder::frame(const FrameSpec& spec) {
-    return cutFrame(spec, kFrameSize);
+CaptureBuilder& CaptureBuilder::frame(const FrameSpec& wanted) {
+    return cutFrame(wanted, kFrameSize);
 }
 
-CaptureBuilder& CaptureBuilder::cutFrame(const FrameSpec& spec, std::size_t length) {
-    const auto frame = packFrame(readingOf(spec));
+CaptureBuilder& CaptureBuilder::cutFrame(const FrameSpec& wanted, std::size_t length) {
+    const auto frame = packFrame(readingOf(wanted));
     stream_.insert(stream_.end(), frame.begin(),
                    frame.begin() + static_cast<std::ptrdiff_t>(length));
     return *this;

@@ -15,13 +15,13 @@ struct FrameSpec {
     std::uint8_t status = 0;  // MeterReading::kHold and friends
 };
 
-MeterReading readingOf(const FrameSpec& spec);
+MeterReading readingOf(const FrameSpec& wanted);
 
 class CaptureBuilder {
   public:
-    CaptureBuilder& frame(const FrameSpec& spec);
+    CaptureBuilder& frame(const FrameSpec& wanted);
     // The first `length` bytes of the frame only, as when a line drops out.
-    CaptureBuilder& cutFrame(const FrameSpec& spec, std::size_t length);
+    CaptureBuilder& cutFrame(const FrameSpec& wanted, std::size_t length);
     CaptureBuilder& bytes(std::vector<std::uint8_t> raw);
     const std::vector<std::uint8_t>& stream() const { return stream_; }
 
