@@ -3,20 +3,15 @@
 // that every saved log reads back as the rows written.
 #include <gtest/gtest.h>
 
-#include <filesystem>
-#include <fstream>
-#include <iterator>
 #include <string>
 #include <vector>
 
 #include "history/log_format.h"
 #include "history/reading_line.h"
+#include "kept_fuzz_inputs.h"
 #include "receive_loop_harness.h"
-#include "scratch_folder.h"
 
 namespace {
-
-namespace fs = std::filesystem;
 
 TEST(LogFormatRegression, TagAfterBlankValueFieldComesBack) {
     struct Case {
@@ -51,19 +46,9 @@ TEST(LogFormatRegression, CommaGluedToANumberStillBelongsToIt) {
 }
 
 TEST(LogFormatRegression, KeptFuzzInputsReplayCleanly) {
-    const fs::path folder = fs::path(ZINTAVO_FUZZ_INPUTS) / "regressions" / "receive_loop";
-    const ScratchFolder scratch;
-    int replayed = 0;
-    for (const fs::directory_entry& entry : fs::directory_iterator(folder)) {
-        std::ifstream in(entry.path(), std::ios::binary);
-        const std::vector<std::uint8_t> bytes{std::istreambuf_iterator<char>(in),
-                                              std::istreambuf_iterator<char>()};
-        const FuzzReport report = fuzzReceiveLoop(bytes, scratch.path());
-        EXPECT_TRUE(report.ok()) << entry.path().string() << ": " << report.broken();
-        scratch.empty();
-        ++replayed;
-    }
-    EXPECT_GT(replayed, 0);
+    expectKeptInputsReplayCleanly("receive_loop", [](const auto& bytes, const auto& folder) {
+        return fuzzReceiveLoop(bytes, folder);
+    });
 }
 
 }  // namespace

@@ -2,9 +2,6 @@
 // loaded rows and checks that saving and loading gives the same rows back.
 #include <gtest/gtest.h>
 
-#include <filesystem>
-#include <fstream>
-#include <iterator>
 #include <string>
 #include <vector>
 
@@ -12,12 +9,10 @@
 #include "history/reading_list.h"
 #include "history/sample_history.h"
 #include "history/tag_edit.h"
+#include "kept_fuzz_inputs.h"
 #include "log_file_harness.h"
-#include "scratch_folder.h"
 
 namespace {
-
-namespace fs = std::filesystem;
 
 // A row `length` characters long that starts like a reading line.
 std::string rowOfLength(std::size_t length) {
@@ -57,19 +52,9 @@ TEST(TagEditRegression, TagMustFitTheRowsLogLine) {
 }
 
 TEST(TagEditRegression, KeptFuzzInputsReplayCleanly) {
-    const fs::path folder = fs::path(ZINTAVO_FUZZ_INPUTS) / "regressions" / "log_file";
-    const ScratchFolder scratch;
-    int replayed = 0;
-    for (const fs::directory_entry& entry : fs::directory_iterator(folder)) {
-        std::ifstream in(entry.path(), std::ios::binary);
-        const std::vector<std::uint8_t> bytes{std::istreambuf_iterator<char>(in),
-                                              std::istreambuf_iterator<char>()};
-        const FuzzReport report = fuzzLogFile(bytes, scratch.path());
-        EXPECT_TRUE(report.ok()) << entry.path().string() << ": " << report.broken();
-        scratch.empty();
-        ++replayed;
-    }
-    EXPECT_GT(replayed, 0);
+    expectKeptInputsReplayCleanly("log_file", [](const auto& bytes, const auto& folder) {
+        return fuzzLogFile(bytes, folder);
+    });
 }
 
 }  // namespace
