@@ -4,13 +4,12 @@
 #include <QGuiApplication>
 #include <memory>
 
-#include "app/settings.h"
 #include "chart/chart_renderer.h"
 #include "chart/chart_view.h"
 #include "chart/selection_statistics.h"
-#include "face/meter_face_state.h"
-#include "face/qt_canvas.h"
 #include "history/sample_history.h"
+#include "qt/qt_canvas.h"
+#include "settings/settings.h"
 
 namespace {
 
@@ -59,16 +58,14 @@ void repaint(benchmark::State& state) {
     const auto history = fullRing();
     ChartView view;
     view.zoom = static_cast<std::int32_t>(state.range(0));
-    MeterFaceState face;
-    face.minValue = -3.0f;
-    face.maxValue = 7.0f;
+    const MinMaxLines minMax{-3.0f, 7.0f};
     const Settings settings;
     ChartRenderer renderer;
     ensureApplication();
     CanvasType canvas(2000, 300);
     const RowLabelSource labels = [](std::size_t) { return std::u16string(u"tag"); };
     for (auto _ : state) {
-        renderer.drawChart(canvas, view, *history, face, settings, labels);
+        renderer.drawChart(canvas, view, *history, minMax, settings, labels);
         benchmark::ClobberMemory();
     }
 }

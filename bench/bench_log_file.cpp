@@ -5,15 +5,15 @@
 #include <random>
 #include <string>
 
-#include "app/settings.h"
-#include "app/user_paths.h"
 #include "history/log_reader.h"
 #include "history/log_writer.h"
 #include "history/reading_line.h"
 #include "history/reading_list.h"
 #include "history/sample_history.h"
-#include "reading/clock.h"
 #include "reading/reading_interpretation.h"
+#include "settings/settings.h"
+#include "settings/user_paths.h"
+#include "time/clock.h"
 
 namespace {
 

@@ -1,53 +1,67 @@
-// One frame from its 14 bytes to a logged list line and history sample.
+// One frame from its 14 bytes to a logged list line and history sample,
+// through the session as the program runs it.
 #include <benchmark/benchmark.h>
 
 #include <array>
+#include <filesystem>
 #include <vector>
 
-#include "history/clear_history.h"
 #include "link/frame_codec.h"
-#include "link/meter_port.h"
-#include "reading/reading_handler.h"
+#include "session/meter_session.h"
+#include "settings/settings_memory_backend.h"
+#include "support/fake_serial_device.h"
+#include "support/fake_thread_starter.h"
+#include "support/scratch_folder.h"
 
 namespace {
 
-// A port that is never opened: frames go straight to the decoder.
-class IdleDevice final : public SerialDevice {
-  public:
-    bool open(std::uint32_t) override { return false; }
-    bool isOpen() const override { return false; }
-    void purge() override {}
-    bool configure(const LineSettings&) override { return false; }
-    SerialIo queued() override { return {}; }
-    SerialIo read(std::span<std::uint8_t>) override { return {}; }
-    void close() override {}
+// A window that shows nothing.
+struct NullWindow final : SessionWindow {
+    void startTicking() override {}
+    void placeWindow(const WindowRect&) override {}
+    void showPortList(const PortList&) override {}
+    void selectPortEntry(int) override {}
+    void rowsAppended(std::size_t) override {}
+    void listEmptied() override {}
+    void scrollToRow(std::size_t) override {}
+    void selectRow(std::size_t) override {}
+    void showScrollBar(const ScrollBarState&) override {}
+    void setScrollPosition(int) override {}
+    void setHoldChecked(bool) override {}
+    void invalidateFace(const FaceRect&) override {}
+    void invalidateChart() override {}
+    void redrawChartNow() override {}
+    void showStatistics(std::string_view) override {}
 };
 
-struct NoHooks final : ReadingHandlerHooks {
-    void revealNewRow(std::size_t) override {}
-    void updateScrollBar() override {}
-    void invalidatePanels() override {}
-};
-
-struct Pipeline final : ReadingListener {
-    IdleDevice device;
-    MeterPort port{device, this};
-    UserPaths paths;
+struct Pipeline {
+    explicit Pipeline(bool journal) : withJournal(journal) {
+        session.start();
+        session.panelsResized(350, 237, 638, 177);
+    }
+    ScratchFolder folder{"zintavo-bench"};
+    SettingsMemoryBackend store;
+    FakeSerialDevice device;
+    FakeSerialPorts ports;
+    DeferredThreadStarter threads;
     FixedClock clock{LocalDateTime{2021, 3, 7, 14, 5, 9}};
-    LogWriter writer{paths, clock, [] {}};
-    MeterFaceState face;
-    ReadingList list;
-    SampleHistory history;
-    ChartView view;
-    Settings settings;
-    NoHooks hooks;
-    ReadingHandler handler{{face, list, history, view, settings, clock, writer, hooks}};
-
-    void onMeterReading() override { handler.onMeterReading(port.reading, port.linkActivity); }
+    NullWindow window;
+    bool withJournal;
+    MeterSession session{{.settingsStore = store,
+                          .device = device,
+                          .ports = ports,
+                          .threads = threads,
+                          .clock = clock,
+                          .paths = {(folder.path() / "zintavo").string(),
+                                    withJournal ? (folder.path() / "data").string() : "", ""},
+                          .beep = {},
+                          .portLabel = {},
+                          .probeInterval = std::chrono::milliseconds(100)},
+                         window};
 };
 
-void BM_FrameToLoggedSample(benchmark::State& state) {
-    Pipeline pipeline;
+void frameToLoggedSample(benchmark::State& state, bool journal) {
+    Pipeline pipeline(journal);
     std::vector<std::array<std::uint8_t, kFrameSize>> frames;
     for (std::uint16_t count = 0; count < 1000; ++count) {
         MeterReading r;
@@ -60,17 +74,27 @@ void BM_FrameToLoggedSample(benchmark::State& state) {
     std::size_t next = 0;
     for (auto _ : state) {
         // Empty the ring before it fills, so that no save is timed.
-        if (pipeline.history.position() + 1 >= pipeline.history.capacity()) {
+        if (pipeline.session.history().position() + 1 >= pipeline.session.history().capacity()) {
             state.PauseTiming();
-            clearHistory(pipeline.list, pipeline.history, pipeline.face, pipeline.view);
+            pipeline.session.clear();
             state.ResumeTiming();
         }
-        decodeFrame(pipeline.port, frames[next].data(), kFrameSize);
+        decodeFrame(pipeline.session.meterPort(), frames[next].data(), kFrameSize);
         next = (next + 1) % frames.size();
     }
-    if (pipeline.list.rowCount() == 0) state.SkipWithError("nothing was logged");
+    if (pipeline.session.readingList().rowCount() == 0) state.SkipWithError("nothing was logged");
     state.SetItemsProcessed(state.iterations());
 }
+
+void BM_FrameToLoggedSample(benchmark::State& state) {
+    frameToLoggedSample(state, false);
+}
 BENCHMARK(BM_FrameToLoggedSample);
+
+// The same with the recovery journal on disk: one write per logged reading.
+void BM_FrameToLoggedSampleWithJournal(benchmark::State& state) {
+    frameToLoggedSample(state, true);
+}
+BENCHMARK(BM_FrameToLoggedSampleWithJournal);
 
 }  // namespace

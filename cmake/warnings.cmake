@@ -11,7 +11,7 @@ endif()
 # Helper: a GoogleTest executable registered with CTest.
 function(zintavo_gtest name)
   add_executable(${name} ${ARGN})
-  target_link_libraries(${name} PRIVATE zintavo_core GTest::gtest GTest::gtest_main GTest::gmock)
+  target_link_libraries(${name} PRIVATE zintavo_test_support GTest::gtest GTest::gtest_main GTest::gmock)
   if(CMAKE_CROSSCOMPILING)
     # One run per executable: under an emulator every start is costly.
     add_test(NAME ${name} COMMAND ${name})

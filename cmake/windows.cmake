@@ -1,38 +1,13 @@
 # Windows build (mingw-w64): the core library with the Win32 adapters, its test
 # suites and the command-line tools. There is no Qt for Windows here, so the Qt
 # program and adapters stay out, and there is no AddressSanitizer in mingw.
+# The adapters are chosen in src/ (zintavo_win32 instead of zintavo_posix).
 if(ZINTAVO_WITH_QT)
   message(FATAL_ERROR "The Windows build has no Qt: configure with -DZINTAVO_WITH_QT=OFF")
 endif()
 if(ZINTAVO_SANITIZE)
   message(FATAL_ERROR "mingw-w64 has no AddressSanitizer: configure with -DZINTAVO_SANITIZE=OFF")
 endif()
-
-# POSIX adapters and their tests (files named posix_*) have no place here; the
-# Win32 ones (win32_*) stand in for them. They are taken out of every target
-# once the whole tree has been read.
-function(zintavo_drop_posix_sources dir)
-  get_property(targets DIRECTORY ${dir} PROPERTY BUILDSYSTEM_TARGETS)
-  foreach(target ${targets})
-    get_target_property(sources ${target} SOURCES)
-    if(sources)
-      list(FILTER sources EXCLUDE REGEX "(^|/)posix_[^/]*$")
-      set_target_properties(${target} PROPERTIES SOURCES "${sources}")
-    endif()
-  endforeach()
-  get_property(subdirs DIRECTORY ${dir} PROPERTY SUBDIRECTORIES)
-  foreach(subdir ${subdirs})
-    zintavo_drop_posix_sources(${subdir})
-  endforeach()
-endfunction()
-cmake_language(DEFER DIRECTORY ${PROJECT_SOURCE_DIR} CALL zintavo_drop_posix_sources ${PROJECT_SOURCE_DIR})
-
-target_sources(zintavo_core PRIVATE
-  ${PROJECT_SOURCE_DIR}/src/app/win32_settings_backend.cpp
-  ${PROJECT_SOURCE_DIR}/src/link/win32_serial_device.cpp
-  ${PROJECT_SOURCE_DIR}/src/link/win32_serial_ports.cpp
-  ${PROJECT_SOURCE_DIR}/src/link/win32_thread_starter.cpp
-)
 
 if(ZINTAVO_BUILD_TESTS AND CMAKE_CROSSCOMPILING)
   # GoogleTest from Debian's source package, built with this toolchain and
@@ -50,5 +25,5 @@ if(ZINTAVO_BUILD_TESTS AND CMAKE_CROSSCOMPILING)
   set(ZINTAVO_WINEPREFIX ${CMAKE_BINARY_DIR}/wineprefix CACHE PATH "Wine prefix the tests use")
   set(CMAKE_CROSSCOMPILING_EMULATOR
       ${CMAKE_COMMAND} -E env WINEPREFIX=${ZINTAVO_WINEPREFIX}
-      ${PROJECT_SOURCE_DIR}/tests/windows/wine-run)
+      ${PROJECT_SOURCE_DIR}/tests/win32/wine-run)
 endif()

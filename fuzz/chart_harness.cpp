@@ -8,18 +8,17 @@
 #include <string_view>
 #include <vector>
 
-#include "app/settings.h"
 #include "chart/chart_renderer.h"
 #include "chart/chart_scale.h"
 #include "chart/chart_view.h"
 #include "chart/selection_statistics.h"
-#include "face/meter_face_state.h"
-#include "face/recording_canvas.h"
+#include "drawing/recording_canvas.h"
 #include "fuzz_bytes.h"
 #include "history/log_reader.h"
 #include "history/reading_list.h"
 #include "history/sample_history.h"
 #include "history/windows1252.h"
+#include "settings/settings.h"
 
 namespace {
 
@@ -86,9 +85,9 @@ FuzzReport fuzzChart(std::span<const std::uint8_t> data, const fs::path& scratch
     view.negativeSeen = in.flag();
     for (std::uint32_t k = in.inRange(0, kLadderSteps); k > 0; --k)
         view.fullScale = nextFullScale(view.fullScale);
-    MeterFaceState face;
-    face.minValue = finiteFloat(in);
-    face.maxValue = finiteFloat(in);
+    MinMaxLines minMax;
+    minMax.minValue = finiteFloat(in);
+    minMax.maxValue = finiteFloat(in);
     Settings settings;
     settings.colorChartTag = in.u32();
     const auto request = static_cast<ScrollRequest>(in.inRange(0, 8));
@@ -113,7 +112,7 @@ FuzzReport fuzzChart(std::span<const std::uint8_t> data, const fs::path& scratch
     for (int frame = 0; frame < 2; ++frame) {
         const float before = view.fullScale;
         canvas.reset();
-        renderer.drawChart(canvas, view, *history, face, settings, labels);
+        renderer.drawChart(canvas, view, *history, minMax, settings, labels);
         checkFrame(canvas, *history, report);
         report.check(view.fullScale >= before && onLadder(view.fullScale),
                      "the autoscale only climbs its ladder");

@@ -2,7 +2,7 @@
 #include <cstdint>
 
 #include "receive_loop_harness.h"
-#include "scratch_folder.h"
+#include "support/scratch_folder.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     static const ScratchFolder scratch;

@@ -12,8 +12,8 @@
 #include "chart_harness.h"
 #include "log_file_harness.h"
 #include "receive_loop_harness.h"
-#include "scratch_folder.h"
 #include "settings_harness.h"
+#include "support/scratch_folder.h"
 
 namespace {
 

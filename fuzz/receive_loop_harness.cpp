@@ -1,28 +1,21 @@
 #include "receive_loop_harness.h"
 
 #include <fstream>
+#include <memory>
 #include <string>
 #include <system_error>
 #include <vector>
 
-#include "app/settings.h"
-#include "app/user_paths.h"
-#include "chart/chart_renderer.h"
-#include "chart/chart_view.h"
-#include "face/meter_face.h"
-#include "face/recording_canvas.h"
-#include "fake_serial_device.h"
+#include "drawing/recording_canvas.h"
 #include "fuzz_bytes.h"
-#include "history/clear_history.h"
 #include "history/log_reader.h"
-#include "history/log_writer.h"
-#include "history/reading_list.h"
-#include "history/sample_history.h"
-#include "history/tag_edit.h"
+#include "history/logged_reading.h"
 #include "link/frame_codec.h"
-#include "link/meter_port.h"
-#include "reading/logged_reading.h"
-#include "reading/reading_handler.h"
+#include "session/meter_session.h"
+#include "settings/settings_memory_backend.h"
+#include "settings/settings_store.h"
+#include "support/fake_serial_device.h"
+#include "support/fake_thread_starter.h"
 
 namespace {
 
@@ -31,12 +24,7 @@ namespace fs = std::filesystem;
 constexpr std::uint32_t kPortNumber = 3;
 constexpr std::uint32_t kMaxCapacity = 16;
 constexpr int kChartWidth = 600;
-
-struct SilentHooks final : ReadingHandlerHooks {
-    void revealNewRow(std::size_t) override {}
-    void updateScrollBar() override {}
-    void invalidatePanels() override {}
-};
+constexpr ScreenRect kChartOnScreen{100, 300, 100 + kChartWidth, 420};
 
 enum class Step : std::uint8_t {
     rawBytes,
@@ -54,93 +42,150 @@ enum class Step : std::uint8_t {
 };
 constexpr std::uint8_t kSteps = 16;  // the spare codes do nothing
 
-// The main window's share of the link, with a shadow of every line that
-// should be in the list since the last save.
-class Rig final : public ReadingListener {
+// The session on a fake line, in a window that checks what it is told: every
+// reading the logging rule takes becomes the newest row, every full ring is
+// saved as exactly the rows since the last save or Clear.
+class Rig final : public SessionWindow {
   public:
     Rig(std::uint32_t capacity, const fs::path& scratch, bool writable)
-        : history(capacity), capacity_(capacity), writable_(writable) {
-        // A file where the folder should be makes every save fail.
-        paths.executablePath = (scratch / (writable ? "zintavo" : "blocked/zintavo")).string();
+        : capacity_(capacity), writable_(writable) {
+        // A file where the folders should be makes every save fail.
+        const fs::path home = writable ? scratch : scratch / "blocked";
         if (!writable) std::ofstream(scratch / "blocked") << "x";
-        settings.port = kPortNumber;
+        Settings stored;
+        stored.port = kPortNumber;
+        stored.listCount = capacity;
+        saveSettings(stored, store_);
+        session = std::make_unique<MeterSession>(
+            SessionServices{
+                .settingsStore = store_,
+                .device = device,
+                .ports = ports_,
+                .threads = threads_,
+                .clock = clock,
+                .paths = {(home / "zintavo").string(), (home / "data").string(),
+                          (home / "cfg").string()},
+                .beep = [this] { ++beeps; },
+                .portLabel = {},
+                .probeInterval = std::chrono::milliseconds(1),
+            },
+            *this);
+        session->start();
+        session->panelsResized(350, 237, kChartWidth, 120);
+        session->meterPort().open(kPortNumber, 2400);
     }
 
-    void onMeterReading() override {
-        MeterReading copy = port.reading;
-        MeterFaceState scratchFace;
-        const std::optional<LoggedReading> expected = decideLogging(copy, scratchFace, clock);
-        if (expected) shadow_.push_back({"", expected->line});
-        const int beepsBefore = beeps;
-
-        handler.onMeterReading(port.reading, port.linkActivity);
-
-        report.check(port.reading == copy, "the handler rewrites the stored reading as decided");
-        report.note("logged", expected ? 1 : 0);
-        report.note("failed save", beeps - beepsBefore);
-        if (!settings.logFile.empty()) checkSavedLog();
-        report.check(list.rowCount() == shadow_.size(), "the list holds every logged line");
-        if (list.rowCount() > 0 && !shadow_.empty())
-            report.check(list.row(list.rowCount() - 1) == shadow_.back(),
-                         "the newest row is the newest logged line");
+    // SessionWindow: the checks.
+    void rowsAppended(std::size_t rowCount) override {
+        MeterReading copy = session->meterPort().reading;
+        const std::optional<LoggedReading> expected = decideLogging(copy, clock);
+        report.check(expected.has_value(), "only readings the rule logs become rows");
+        report.check(rowCount == session->readingList().rowCount(), "the window is told every row");
+        if (!expected) return;
+        shadow_.push_back({"", expected->line});
+        ++loggedInReading_;
+        report.check(session->readingList().row(rowCount - 1) == shadow_.back(),
+                     "the newest row is the newest logged line");
     }
+    void listEmptied() override {
+        if (clearing_) {
+            shadow_.clear();
+            return;
+        }
+        checkSavedLog();
+    }
+    void invalidateFace(const FaceRect& rect) override {
+        // The whole face is asked for once at the end of every reading.
+        if (rect.left != 0 || rect.top != 0 || rect.right != 350 || rect.bottom != 237) return;
+        MeterReading copy = session->meterPort().reading;
+        const bool logged = decideLogging(copy, clock).has_value();
+        report.note("logged", logged ? 1 : 0);
+        report.check(loggedInReading_ == (logged ? 1 : 0), "a logged reading adds one row");
+        report.check(session->readingList().rowCount() == shadow_.size(),
+                     "the list holds every logged line");
+        loggedInReading_ = 0;
+    }
+    void selectRow(std::size_t row) override {
+        const std::size_t rows = session->readingList().rowCount();
+        report.check(row < rows, "a selected row exists");
+        if (row < rows) session->listRowSelected(static_cast<int>(row));
+    }
+    void startTicking() override {}
+    void placeWindow(const WindowRect&) override {}
+    void showPortList(const PortList&) override {}
+    void selectPortEntry(int) override {}
+    void scrollToRow(std::size_t) override {}
+    void showScrollBar(const ScrollBarState&) override {}
+    void setScrollPosition(int) override {}
+    void setHoldChecked(bool) override {}
+    void invalidateChart() override {}
+    void redrawChartNow() override {}
+    void showStatistics(std::string_view) override {}
 
-    // The list's Clear button.
+    // The Clear button.
     void clear() {
-        clearHistory(list, history, face, view);
-        shadow_.clear();
+        clearing_ = true;
+        session->clear();
+        clearing_ = false;
     }
 
     // A finished edit of a row's tag; a kept tag goes into the saved log.
     void editTag(std::size_t row, std::u16string_view text) {
-        if (onTagEditEnd(list, history, row, text) != TagEditOutcome::Changed) return;
-        shadow_[row].tag = list.row(row).tag;
+        const int failedBefore = beeps;
+        if (session->editTag(row, text) != TagEditOutcome::Changed) return;
+        shadow_[row].tag = session->readingList().row(row).tag;
+        report.check(beeps == failedBefore, "a tag edit saves nothing");
         report.note("tag edit");
     }
 
-    void afterTick() {
+    void tick() {
+        MeterPort& port = session->meterPort();
+        const bool wasOpen = port.isOpen();
+        const int beepsBefore = beeps;
+        session->tick({}, kChartOnScreen);
+        report.note("closed on failure", wasOpen && !port.isOpen() ? 1 : 0);
+        report.note("failed save", beeps - beepsBefore);
+        const SampleHistory& history = session->history();
         report.check(port.rxCount < MeterPort::kCutLength, "the frame buffer is cut in time");
         report.check(history.count() <= capacity_, "the ring holds at most its capacity");
         report.check(history.position() < capacity_, "a full ring never stays full");
         if (writable_) report.check(beeps == 0, "a writable folder takes every save");
     }
 
+  private:
+    SettingsMemoryBackend store_;
+    FakeSerialPorts ports_;
+    DeferredThreadStarter threads_;
+
+  public:
     FakeSerialDevice device;
-    MeterPort port{device, this};
-    UserPaths paths;
     FixedClock clock{LocalDateTime{2021, 3, 7, 14, 5, 9}};
     int beeps = 0;
-    LogWriter writer{paths, clock, [this] { ++beeps; }};
-    MeterFaceState face;
-    ReadingList list;
-    SampleHistory history;
-    ChartView view;
-    Settings settings;
-    SilentHooks hooks;
-    ReadingHandler handler{{face, list, history, view, settings, clock, writer, hooks}};
-    ChartRenderer chart;
     FuzzReport report;
+    std::unique_ptr<MeterSession> session;  // last: it uses everything above
 
   private:
     // The saved file must read back as exactly the rows of the full ring.
     void checkSavedLog() {
+        const std::string saved = session->settings().logFile;
         ReadingList loaded;
         SampleHistory loadedHistory(capacity_);
-        loadLog(settings.logFile, loaded, loadedHistory);
+        loadLog(saved, loaded, loadedHistory);
         report.check(shadow_.size() == capacity_, "a save happens exactly when the ring is full");
         bool same = loaded.rowCount() == shadow_.size();
         for (std::size_t i = 0; same && i < shadow_.size(); ++i) same = loaded.row(i) == shadow_[i];
         report.check(same, "a saved log reads back as the rows written");
         report.note("saved");
         std::error_code ec;
-        fs::remove(settings.logFile, ec);
-        settings.logFile.clear();
+        fs::remove(saved, ec);
         shadow_.clear();
     }
 
     std::uint32_t capacity_;
     bool writable_;
     std::vector<ReadingRow> shadow_;
+    int loggedInReading_ = 0;
+    bool clearing_ = false;
 };
 
 LocalDateTime fuzzedTime(FuzzBytes& in) {
@@ -162,10 +207,10 @@ std::u16string fuzzedTag(FuzzBytes& in) {
 
 void repaint(Rig& rig, FuzzBytes& in) {
     RecordingCanvas face;
-    drawMeterFace(face, rig.port.reading, rig.face, rig.view, rig.settings, rig.clock);
+    rig.session->renderFace(face);
     RecordingCanvas chart(static_cast<int>(in.inRange(0, 2100)),
                           static_cast<int>(in.inRange(0, 400)));
-    rig.chart.drawChart(chart, rig.view, rig.history, rig.face, rig.settings, {});
+    rig.session->renderChart(chart);
 }
 
 }  // namespace
@@ -175,7 +220,8 @@ FuzzReport fuzzReceiveLoop(std::span<const std::uint8_t> data, const fs::path& s
     const std::uint32_t capacity = in.inRange(1, kMaxCapacity);
     const bool writable = in.flag();
     Rig rig(capacity, scratch, writable);
-    rig.port.open(kPortNumber, 2400);
+    MeterSession& session = *rig.session;
+    ChartView& view = session.chartView();
 
     while (!in.empty()) {
         switch (static_cast<Step>(in.byte() % kSteps)) {
@@ -191,27 +237,23 @@ FuzzReport fuzzReceiveLoop(std::span<const std::uint8_t> data, const fs::path& s
                 rig.device.arrivals.emplace_back(frame.begin(), frame.end());
                 break;
             }
-            case Step::tick: {
-                const bool wasOpen = rig.port.isOpen();
-                rig.port.receive();
-                rig.report.note("closed on failure", wasOpen && !rig.port.isOpen() ? 1 : 0);
-                rig.afterTick();
+            case Step::tick:
+                rig.tick();
                 break;
-            }
             case Step::failure:
                 rig.device.failed = in.flag();
                 rig.device.readsFail = in.flag();
                 break;
             case Step::reopen:
-                rig.port.open(kPortNumber, 0);
+                session.meterPort().open(kPortNumber, 0);
                 break;
             case Step::clock:
                 rig.clock.set(fuzzedTime(in));
                 break;
             case Step::hold:
-                rig.view.held = in.flag();
-                rig.view.firstMarker = in.i32();
-                rig.view.secondMarker = in.i32();
+                view.held = in.flag();
+                view.firstMarker = in.i32();
+                view.secondMarker = in.i32();
                 break;
             case Step::repaint:
                 repaint(rig, in);
@@ -221,7 +263,7 @@ FuzzReport fuzzReceiveLoop(std::span<const std::uint8_t> data, const fs::path& s
                 rig.clear();
                 break;
             case Step::tagEdit: {
-                const std::size_t rows = rig.list.rowCount();
+                const std::size_t rows = session.readingList().rowCount();
                 const std::size_t row = in.inRange(0, 255);
                 const std::u16string text = fuzzedTag(in);
                 if (row < rows) rig.editTag(row, text);
@@ -230,18 +272,17 @@ FuzzReport fuzzReceiveLoop(std::span<const std::uint8_t> data, const fs::path& s
             case Step::scroll: {
                 const auto request = static_cast<ScrollRequest>(in.inRange(0, 8));
                 const std::int32_t thumb = in.i32();
-                if (in.flag()) zoomIn(rig.view);
-                if (in.flag()) zoomOut(rig.view);
-                scrollChart(rig.view, request, thumb, kChartWidth,
-                            static_cast<int>(rig.history.count()));
+                if (in.flag()) session.zoomIn();
+                if (in.flag()) session.zoomOut();
+                session.scroll(request, thumb);
                 break;
             }
             case Step::selectRow: {
-                const auto rows = static_cast<int>(rig.list.rowCount());
-                revealListRow(rig.view, in.i32(), rows, kChartWidth,
-                              static_cast<int>(rig.history.count()));
-                if (const std::optional<int> row = holdOnSelection(rig.view, rows))
-                    rig.report.check(*row >= 0 && *row < rows, "a held selection names a row");
+                const auto rows = static_cast<int>(session.readingList().rowCount());
+                const std::int32_t row = in.i32();
+                if (row >= 0 && row < rows) session.listRowSelected(row);
+                // A click on the chart holds the view on the first marker's row.
+                session.chartReleased({}, kChartOnScreen, true);
                 break;
             }
             default:
@@ -251,8 +292,7 @@ FuzzReport fuzzReceiveLoop(std::span<const std::uint8_t> data, const fs::path& s
     }
     rig.device.failed = false;
     rig.device.readsFail = false;
-    rig.port.open(kPortNumber, 0);
-    rig.port.receive();
-    rig.afterTick();
+    session.meterPort().open(kPortNumber, 0);
+    rig.tick();
     return rig.report;
 }

@@ -5,12 +5,12 @@
 #include <string_view>
 #include <vector>
 
-#include "app/settings.h"
-#include "app/settings_memory_backend.h"
-#include "app/settings_store.h"
-#include "app/settings_table.h"
-#include "app/settings_text.h"
 #include "fuzz_bytes.h"
+#include "settings/settings.h"
+#include "settings/settings_memory_backend.h"
+#include "settings/settings_store.h"
+#include "settings/settings_table.h"
+#include "settings/settings_text.h"
 
 namespace {
 

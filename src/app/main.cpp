@@ -7,14 +7,14 @@
 
 #include "app/main_window.h"
 #include "app/native_event_filter.h"
-#include "app/posix_signal_pipe.h"
-#include "app/qt_settings_backend.h"
-#include "app/qt_user_paths.h"
 #include "app/system_notifications.h"
-#include "link/port_map.h"
-#include "link/posix_serial_device.h"
-#include "link/posix_serial_ports.h"
-#include "link/posix_thread_starter.h"
+#include "posix/port_map.h"
+#include "posix/posix_serial_device.h"
+#include "posix/posix_serial_ports.h"
+#include "posix/posix_signal_pipe.h"
+#include "posix/posix_thread_starter.h"
+#include "posix/posix_user_paths.h"
+#include "qt/qt_settings_backend.h"
 
 namespace {
 
@@ -45,16 +45,18 @@ int main(int argc, char** argv) {
     const SystemClock clock;
 
     MainWindow window(WindowServices{
-        .settingsStore = store,
-        .device = device,
-        .ports = ports,
-        .threads = threads,
-        .clock = clock,
-        .paths = paths,
-        .beep = [] { QApplication::beep(); },
-        .portLabel = [&portMap](std::uint32_t port) { return portMap.deviceLabel(port); },
+        .session = {
+            .settingsStore = store,
+            .device = device,
+            .ports = ports,
+            .threads = threads,
+            .clock = clock,
+            .paths = paths,
+            .beep = [] { QApplication::beep(); },
+            .portLabel = [&portMap](std::uint32_t port) { return portMap.deviceLabel(port); },
+            .probeInterval = std::chrono::milliseconds(100),
+        },
         .cursorPos = {},
-        .probeInterval = std::chrono::milliseconds(100),
     });
 
     SystemNotifications notifications(QStringLiteral("/dev"),
@@ -62,9 +64,8 @@ int main(int argc, char** argv) {
                                       [&portMap] { return serialPortSet(portMap); });
     window.listenTo(notifications);
 #ifdef _WIN32
-    NativeEventFilter nativeEvents(
-        [&window](unsigned code) { window.meterLink().onPowerEvent(code); },
-        [&window] { window.meterLink().onDeviceChange(); });
+    NativeEventFilter nativeEvents([&window](unsigned code) { window.session().powerEvent(code); },
+                                   [&window] { window.session().deviceChange(); });
     app.installNativeEventFilter(&nativeEvents);
 #endif
 
@@ -80,9 +81,9 @@ int main(int argc, char** argv) {
     }
     // The end of the desktop session ends the program like the close box.
     QObject::connect(&app, &QGuiApplication::commitDataRequest, &window,
-                     [&window](QSessionManager&) { window.saveLogOnce(); });
+                     [&window](QSessionManager&) { window.session().saveIfChanged(); });
     QObject::connect(&app, &QCoreApplication::aboutToQuit, &window,
-                     [&window] { window.saveLogOnce(); });
+                     [&window] { window.session().saveIfChanged(); });
 
     window.show();
     app.exec();

@@ -7,7 +7,7 @@
 
 #include "app/reading_list_model.h"
 #include "app/tag_validator.h"
-#include "app/window_layout.h"
+#include "session/window_layout.h"
 
 QWidget* TagEditDelegate::createEditor(QWidget* parent, const QStyleOptionViewItem& option,
                                        const QModelIndex& index) const {

@@ -6,13 +6,12 @@
 #include <optional>
 #include <string_view>
 
-#include "app/settings.h"
 #include "chart/chart_scale.h"
 #include "chart/chart_view.h"
 #include "chart/history_walk.h"
 #include "chart/saturating_cast.h"
-#include "face/meter_face_state.h"
 #include "history/sample_history.h"
+#include "settings/settings.h"
 
 namespace {
 
@@ -50,7 +49,7 @@ struct Pens {
 ChartRenderer::ChartRenderer() : points_(kMaxPoints) {}
 
 void ChartRenderer::drawChart(Canvas& canvas, ChartView& view, const SampleHistory& history,
-                              const MeterFaceState& face, const Settings& settings,
+                              MinMaxLines minMax, const Settings& settings,
                               const RowLabelSource& rowLabel) {
     const int width = canvas.width();
     const int height = canvas.height();
@@ -114,7 +113,7 @@ void ChartRenderer::drawChart(Canvas& canvas, ChartView& view, const SampleHisto
     }
 
     // MIN and MAX of the meter face; 0 means not set.
-    for (const float limit : {face.minValue, face.maxValue}) {
+    for (const float limit : {minMax.minValue, minMax.maxValue}) {
         if (limit == 0.0f) continue;
         const int y = truncSaturated(clampY(scale.yOf(limit, fullScale), height));
         canvas.drawLine(30, y, width - 5, y, pens.minMax);

@@ -5,12 +5,17 @@
 #include <string>
 #include <vector>
 
-#include "face/canvas.h"
+#include "drawing/canvas.h"
 
 struct ChartView;
-struct MeterFaceState;
 struct Settings;
 class SampleHistory;
+
+// The meter face's MIN and MAX, drawn as lines; 0 means not set.
+struct MinMaxLines {
+    float minValue = 0.0f;
+    float maxValue = 0.0f;
+};
 
 // The tag text of a reading-list row (already converted to UTF-16).
 using RowLabelSource = std::function<std::u16string(std::size_t row)>;
@@ -29,8 +34,7 @@ class ChartRenderer {
     // One frame on the whole canvas. May raise view.fullScale and set
     // view.negativeSeen; rowLabel may be empty (tags then show no text).
     void drawChart(Canvas& canvas, ChartView& view, const SampleHistory& history,
-                   const MeterFaceState& face, const Settings& settings,
-                   const RowLabelSource& rowLabel);
+                   MinMaxLines minMax, const Settings& settings, const RowLabelSource& rowLabel);
 
   private:
     std::vector<PointF> points_;

@@ -3,9 +3,9 @@
 #include <cstdio>
 #include <string_view>
 
-#include "app/settings.h"
-#include "face/lcd_glyphs.h"
+#include "drawing/lcd_glyphs.h"
 #include "reading/reading_interpretation.h"
+#include "settings/settings.h"
 
 namespace {
 
@@ -219,64 +219,29 @@ void drawMinMaxPanel(Canvas& canvas, const MeterFaceState& face, Argb colour, fl
     drawPanelValue(canvas, v, MinMaxPanel::min);
 }
 
-void drawMeterFace(Canvas& canvas, MeterReading& stored, MeterFaceState& face, ChartView& view,
-                   Settings& settings, const Clock& clock) {
-    const Argb ink = settings.colorMeterText;
-    canvas.clear(settings.colorMeterBG);
-    float textSize = face::kTextSize;
-
+bool updateMeterFace(MeterReading& stored, MeterFaceState& face, Settings& settings) {
     // Digits, point and bar follow the fields as they are now, even when the
     // no-reading pattern replaces them below; sign, delta and HOLD are read
-    // from the record when they are drawn.
-    const std::uint16_t count = stored.count();
-    const std::uint8_t range = stored.range();
-    const std::uint8_t function = stored.function();
-    const std::uint8_t subfunction = stored.subfunction();
-    const bool manualRange = stored.manualRange();
+    // from the record when the face is drawn.
+    face.shownCount = stored.count();
+    face.shownRange = stored.range();
+    face.shownFunction = stored.function();
+    face.shownSubfunction = stored.subfunction();
+    face.shownManualRange = stored.manualRange();
+    if (face.shownFunction == kNoReadingFunction) applyNoReadingPattern(stored);
 
-    const bool autoAllowed =
-        LegendPainter(canvas, ink, textSize).draw(function, subfunction, range);
-    if (function == kNoReadingFunction) applyNoReadingPattern(stored);
     const ReadingInterpretation shown =
-        interpretFields(function, subfunction, range, count, stored.negative());
+        interpretFields(face.shownFunction, face.shownSubfunction, face.shownRange, face.shownCount,
+                        stored.negative());
     face.inRange = shown.inRange;
-    const int d = shown.decimalPosition;
-
-    if (face.inRange) {
-        const CountDigits digits = countDigits(count);
-        for (int k = 0; k < 5; ++k)
-            drawBigDigit(canvas, digits[static_cast<std::size_t>(k)], 4 - k);
-        if (stored.negative()) canvas.fillRect(12, 113, 20, 8, ink);
-    } else {
-        drawBigDigit(canvas, 0, 2);
-        drawBigDigit(canvas, lcd::kBigL, 3);
-    }
-    if (d >= 1) drawBigPoint(canvas, d - 1);
-
-    if (stored.relative()) drawSpriteCell(canvas, 14, 92, lcd::kDelta);
-    if (autoAllowed && !manualRange) canvas.drawText(44, 171, u"AUTO", textSize, ink);
-    if (stored.hold()) canvas.drawText(184, 171, u"HOLD", textSize, ink);
-
-    textSize = face::kSmallTextSize;
-    canvas.drawText(26, 210, u"0", textSize, ink);
-    canvas.drawText(98, 210, u"10", textSize, ink);
-    canvas.drawText(174, 210, u"20", textSize, ink);
-    canvas.drawText(248, 210, u"30", textSize, ink);
-    canvas.drawText(322, 210, u"40", textSize, ink);
-
-    const int c = barValue(count, d, stored.function());
-    drawBarGraph(canvas, c, face.inRange, ink);
-    if (stored.negative() && c != 0) canvas.fillRect(14, 201, 10, 4, ink);
-
-    if (c <= 40 && face.inRange) {
+    face.decimalPosition = shown.decimalPosition;
+    face.barValue = barValue(face.shownCount, face.decimalPosition, stored.function());
+    if (face.barValue <= 40 && face.inRange) {
         face.overRangeArrow = false;
         face.arrowVisible = false;
     } else {
         face.overRangeArrow = true;
-        if (face.arrowVisible) drawSpriteCell(canvas, 334, 190, lcd::kArrow);
     }
-
-    canvas.drawText(220, 223, formatDateLine(clock.now()), textSize, ink);
 
     const float scaledValue = shown.value;
     if (scaledValue < face.minValue) face.minValue = scaledValue;
@@ -287,10 +252,51 @@ void drawMeterFace(Canvas& canvas, MeterReading& stored, MeterFaceState& face, C
         face.minLatched = true;
         face.minValue = scaledValue;
     }
-    if (function != settings.switch_ || subfunction != settings.mode) resetMinMax(face, view);
-    settings.switch_ = function;
-    settings.mode = subfunction;
+    const bool functionChanged =
+        face.shownFunction != settings.switch_ || face.shownSubfunction != settings.mode;
+    if (functionChanged) resetMinMax(face);
+    settings.switch_ = face.shownFunction;
+    settings.mode = face.shownSubfunction;
+    return functionChanged;
+}
 
+void drawMeterFace(Canvas& canvas, const MeterReading& stored, const MeterFaceState& face,
+                   const Settings& settings, const Clock& clock) {
+    const Argb ink = settings.colorMeterText;
+    canvas.clear(settings.colorMeterBG);
+    float textSize = face::kTextSize;
+
+    const bool autoAllowed = LegendPainter(canvas, ink, textSize)
+                                 .draw(face.shownFunction, face.shownSubfunction, face.shownRange);
+    const int d = face.decimalPosition;
+    if (face.inRange) {
+        const CountDigits digits = countDigits(face.shownCount);
+        for (int k = 0; k < 5; ++k)
+            drawBigDigit(canvas, digits[static_cast<std::size_t>(k)], 4 - k);
+        if (stored.negative()) canvas.fillRect(12, 113, 20, 8, ink);
+    } else {
+        drawBigDigit(canvas, 0, 2);
+        drawBigDigit(canvas, lcd::kBigL, 3);
+    }
+    if (d >= 1) drawBigPoint(canvas, d - 1);
+
+    if (stored.relative()) drawSpriteCell(canvas, 14, 92, lcd::kDelta);
+    if (autoAllowed && !face.shownManualRange) canvas.drawText(44, 171, u"AUTO", textSize, ink);
+    if (stored.hold()) canvas.drawText(184, 171, u"HOLD", textSize, ink);
+
+    textSize = face::kSmallTextSize;
+    canvas.drawText(26, 210, u"0", textSize, ink);
+    canvas.drawText(98, 210, u"10", textSize, ink);
+    canvas.drawText(174, 210, u"20", textSize, ink);
+    canvas.drawText(248, 210, u"30", textSize, ink);
+    canvas.drawText(322, 210, u"40", textSize, ink);
+
+    const int c = face.barValue;
+    drawBarGraph(canvas, c, face.inRange, ink);
+    if (stored.negative() && c != 0) canvas.fillRect(14, 201, 10, 4, ink);
+    if (face.overRangeArrow && face.arrowVisible) drawSpriteCell(canvas, 334, 190, lcd::kArrow);
+
+    canvas.drawText(220, 223, formatDateLine(clock.now()), textSize, ink);
     drawMinMaxPanel(canvas, face, ink, textSize);
     if (face.linkSpriteVisible) drawSpriteCell(canvas, 14, 28, lcd::kLink);
 }

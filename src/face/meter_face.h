@@ -4,11 +4,10 @@
 #include <cstdint>
 #include <string>
 
-#include "chart/chart_view.h"
-#include "face/canvas.h"
+#include "drawing/canvas.h"
 #include "face/meter_face_state.h"
 #include "link/meter_reading.h"
-#include "reading/clock.h"
+#include "time/clock.h"
 
 struct Settings;
 
@@ -50,9 +49,15 @@ std::u16string formatDateLine(const LocalDateTime& t);
 // Draws "MAX" and "MIN" with their small digits, points and MIN's minus mark.
 void drawMinMaxPanel(Canvas& canvas, const MeterFaceState& face, Argb colour, float textSize);
 
-// Redraws the whole meter face from the stored reading and does the face's
-// bookkeeping: the over-range verdict, MIN and MAX, the arrow flag and the
-// saved Switch and Mode. A "no reading yet" record (function 10) is rewritten
-// in place, which is why the stored reading is taken by reference.
-void drawMeterFace(Canvas& canvas, MeterReading& stored, MeterFaceState& face, ChartView& view,
-                   Settings& settings, const Clock& clock);
+// The face's bookkeeping for the stored reading: what the next paint shows,
+// the over-range verdict, the arrow flag, MIN and MAX and the saved Switch and
+// Mode. A "no reading yet" record (function 10) is rewritten in place, after
+// its fields were taken for the digits. Returns true when the function or
+// sub-function differs from the saved one: MIN and MAX were reset, and the
+// chart's scale must be reset with them.
+bool updateMeterFace(MeterReading& stored, MeterFaceState& face, Settings& settings);
+
+// Redraws the whole meter face from what the last update decided, the stored
+// reading's sign, delta and HOLD flags and the clock. Changes nothing.
+void drawMeterFace(Canvas& canvas, const MeterReading& stored, const MeterFaceState& face,
+                   const Settings& settings, const Clock& clock);

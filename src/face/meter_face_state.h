@@ -2,11 +2,20 @@
 
 #include <cstdint>
 
-#include "chart/chart_view.h"
-
-// The meter face's shared values: written by the face on every repaint and by
-// the reading handler, read by the tick and the chart.
+// The meter face's shared values. updateMeterFace decides them once per
+// reading and once per tick; the paint only reads them; the tick blinks the
+// arrow and hides the link sprite; the chart draws MIN and MAX.
 struct MeterFaceState {
+    // The reading as the next paint shows its digits, point and bar: its
+    // fields as they were before a no-reading record was rewritten.
+    std::uint16_t shownCount = 0;
+    std::uint8_t shownRange = 0;
+    std::uint8_t shownFunction = 10;
+    std::uint8_t shownSubfunction = 0;
+    bool shownManualRange = false;
+    int decimalPosition = 0;
+    int barValue = 0;  // last lit bar-graph segment
+
     bool inRange = true;             // the stored reading is not over range
     bool overRangeArrow = true;      // while set, the tick blinks the arrow
     bool arrowVisible = false;       // blink phase of the over-range arrow
@@ -17,10 +26,9 @@ struct MeterFaceState {
     std::uint32_t blinkCountdown = 0;  // ticks until the arrow's next toggle
 };
 
-// MIN and MAX back to 0 with the first-minimum latch open, and the chart's scale reset.
-inline void resetMinMax(MeterFaceState& face, ChartView& view) {
+// MIN and MAX back to 0 with the first-minimum latch open.
+inline void resetMinMax(MeterFaceState& face) {
     face.maxValue = 0.0f;
     face.minValue = 0.0f;
     face.minLatched = false;
-    resetScale(view);
 }

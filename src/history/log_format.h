@@ -7,7 +7,7 @@
 #include <vector>
 
 #include "history/reading_list.h"
-#include "reading/clock.h"
+#include "time/clock.h"
 
 // The longest line the log reader takes; longer lines continue as the next one.
 inline constexpr std::size_t kLogLineLimit = 254;

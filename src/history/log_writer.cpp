@@ -30,21 +30,11 @@ CreateResult createAndWrite(const std::string& name, std::string_view content) {
     return CreateResult::Failed;
 }
 
-// Programs installed by a package live below these top-level folders.
-bool isInstalledProgram(const std::filesystem::path& executable) {
-    if (!executable.has_root_directory()) return false;
-    const std::filesystem::path inside = executable.lexically_normal().relative_path();
-    if (inside.begin() == inside.end()) return false;
-    const std::filesystem::path top = *inside.begin();
-    return top == "usr" || top == "opt";
-}
-
 }  // namespace
 
-std::string logFolderFor(std::string_view executablePath, std::string_view dataFolder) {
-    const std::filesystem::path executable(executablePath);
-    if (!dataFolder.empty() && isInstalledProgram(executable)) return std::string(dataFolder);
-    return executable.parent_path().string();
+std::string logFolderFor(const UserPaths& paths) {
+    if (paths.installed && !paths.dataFolder.empty()) return paths.dataFolder;
+    return std::filesystem::path(paths.executablePath).parent_path().string();
 }
 
 std::optional<std::string> writeNewLogFile(const std::string& name, std::string_view content) {
@@ -69,7 +59,7 @@ bool LogWriter::saveLog(const ReadingList& list, Settings& settings) const {
     if (list.rowCount() == 0) return true;
     namespace fs = std::filesystem;
     const fs::path executable(paths_.executablePath);
-    const fs::path folder(logFolderFor(paths_.executablePath, paths_.dataFolder));
+    const fs::path folder(logFolderFor(paths_));
     // Beside the executable the name keeps the executable path as given.
     const fs::path named =
         folder == executable.parent_path() ? executable : folder / executable.filename();

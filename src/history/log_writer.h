@@ -5,10 +5,10 @@
 #include <string>
 #include <string_view>
 
-#include "app/settings.h"
-#include "app/user_paths.h"
 #include "history/reading_list.h"
-#include "reading/clock.h"
+#include "settings/settings.h"
+#include "settings/user_paths.h"
+#include "time/clock.h"
 
 // Writes the reading list to a new log file. The file goes into the folder
 // logFolderFor chooses, or into the per-user data folder when that place
@@ -29,11 +29,10 @@ class LogWriter {
     std::function<void()> beep_;
 };
 
-// The folder that takes the logs of the program at `executablePath`: the
-// executable's own folder, except for an installed program (under /usr or
-// /opt), whose folder belongs to the system, not the user: its logs go to
-// `dataFolder` (when that is known).
-std::string logFolderFor(std::string_view executablePath, std::string_view dataFolder);
+// The folder that takes the logs: the executable's own folder, except for an
+// installed program, whose folder belongs to the system, not the user: its
+// logs go to the data folder (when that is known).
+std::string logFolderFor(const UserPaths& paths);
 
 // Creates `name`, or the first free numbered variant of it, and writes
 // `content`; returns the name written. Nothing is left behind on failure.

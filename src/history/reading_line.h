@@ -3,8 +3,8 @@
 #include <string>
 #include <string_view>
 
-#include "reading/clock.h"
 #include "reading/reading_interpretation.h"
+#include "time/clock.h"
 
 // The value column of a list line: a sign place and the five digits with
 // leading zeros blanked and the point at `decimalPosition` (none above 5).

@@ -1,6 +1,6 @@
 #include "link/meter_link.h"
 
-#include "app/settings.h"
+#include "settings/settings.h"
 
 MeterLink::MeterLink(MeterPort& port, Settings& settings, PortDetection& detection,
                      LinkOwner& owner)

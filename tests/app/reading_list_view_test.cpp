@@ -10,7 +10,7 @@
 #include <vector>
 
 #include "app/reading_list_model.h"
-#include "app/window_layout.h"
+#include "session/window_layout.h"
 
 namespace {
 

@@ -8,7 +8,7 @@
 #include <fstream>
 #include <vector>
 
-#include "history/temp_dir.h"
+#include "support/temp_dir.h"
 
 namespace fs = std::filesystem;
 

@@ -9,11 +9,10 @@
 #include <string>
 #include <vector>
 
-#include "app/settings.h"
 #include "chart/chart_view.h"
-#include "face/meter_face_state.h"
-#include "face/recording_canvas.h"
+#include "drawing/recording_canvas.h"
 #include "history/sample_history.h"
+#include "settings/settings.h"
 
 // Readable failure messages for recorded texts.
 void PrintTo(const RecordingCanvas::Text& t, std::ostream* os) {
@@ -37,7 +36,7 @@ struct Chart {
     }
     void draw() {
         canvas.reset();
-        renderer.drawChart(canvas, view, *history, face, settings, [](std::size_t row) {
+        renderer.drawChart(canvas, view, *history, minMax, settings, [](std::size_t row) {
             return u"row " + std::u16string(1, static_cast<char16_t>(u'0' + row % 10));
         });
     }
@@ -55,7 +54,7 @@ struct Chart {
     RecordingCanvas canvas;
     std::unique_ptr<SampleHistory> history;
     ChartView view;
-    MeterFaceState face;
+    MinMaxLines minMax;
     Settings settings;
     ChartRenderer renderer;
 };
@@ -331,11 +330,11 @@ TEST(ChartRenderer, LongTagTextsAreCutAndMissingLabelsStillMark) {
     Chart c;
     c.add(0.5f, 1, 1, true);
     c.canvas.reset();
-    c.renderer.drawChart(c.canvas, c.view, *c.history, c.face, c.settings,
+    c.renderer.drawChart(c.canvas, c.view, *c.history, c.minMax, c.settings,
                          [](std::size_t) { return std::u16string(300, u'x'); });
     EXPECT_NE(c.canvas.findText(std::u16string(127, u'x')), nullptr);
     c.canvas.reset();
-    c.renderer.drawChart(c.canvas, c.view, *c.history, c.face, c.settings, {});
+    c.renderer.drawChart(c.canvas, c.view, *c.history, c.minMax, c.settings, {});
     EXPECT_NE(c.canvas.findText(u""), nullptr);
     EXPECT_EQ(c.linesOf(c.settings.colorChartTag).size(), 1u);
 }
@@ -379,8 +378,8 @@ TEST(ChartRenderer, MinAndMaxLinesAreLimitedToTheChart) {
     };
     for (const Case& k : cases) {
         Chart c;
-        c.face.minValue = k.min;
-        c.face.maxValue = k.max;
+        c.minMax.minValue = k.min;
+        c.minMax.maxValue = k.max;
         c.draw();
         const std::vector<Line> lines = c.linesOf(c.settings.colorChartMinMax);
         ASSERT_EQ(lines.size(), k.ys.size()) << k.min << " " << k.max;
@@ -395,7 +394,7 @@ TEST(ChartRenderer, ExtremeValuesSaturateInsteadOfOverflowing) {
     const float inf = std::numeric_limits<float>::infinity();
     const float values[] = {1e30f, -1e30f, 3e38f, inf, -inf, std::nanf(""), 0.5f};
     for (int i = 0; i < 700; ++i) c.add(values[i % 7]);
-    c.face.maxValue = 1e30f;
+    c.minMax.maxValue = 1e30f;
     c.draw();
     c.draw();
     EXPECT_EQ(c.view.fullScale, std::numeric_limits<float>::max());

@@ -4,8 +4,8 @@
 #include <string>
 #include <vector>
 
-#include "face/lcd_glyphs.h"
-#include "face_test_support.h"
+#include "drawing/lcd_glyphs.h"
+#include "support/face_harness.h"
 
 namespace {
 

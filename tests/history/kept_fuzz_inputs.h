@@ -11,7 +11,7 @@
 #include <string>
 #include <vector>
 
-#include "scratch_folder.h"
+#include "support/scratch_folder.h"
 
 template <typename Harness>
 void expectKeptInputsReplayCleanly(const std::string& target, Harness harness) {

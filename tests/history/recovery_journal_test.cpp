@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "temp_dir.h"
+#include "support/temp_dir.h"
 
 namespace {
 

@@ -2,8 +2,6 @@
 
 #include <gtest/gtest.h>
 
-#include "history/clear_history.h"
-
 namespace {
 
 TEST(OnTagEditEnd, SetsLabelAndSampleFlag) {
@@ -60,43 +58,6 @@ TEST(OnTagEditEnd, RowWithoutSlotChangesOnlyItsLabel) {
     EXPECT_FALSE(history.slot(1).tagged());
     EXPECT_EQ(onTagEditEnd(list, history, 3, u"none"), TagEditOutcome::Unchanged);
     EXPECT_EQ(list.rowCount(), 3u);
-}
-
-TEST(ClearHistory, EmptiesListRingAndMinMaxButKeepsTheView) {
-    ReadingList list;
-    SampleHistory history(8);
-    list.appendRow("t", "row");
-    history.append(5.0f, 7, true);
-    MeterFaceState face;
-    face.maxValue = 9.0f;
-    face.minValue = -3.0f;
-    face.minLatched = true;
-    ChartView view;
-    view.zoom = -4;
-    view.scrollOffset = 12;
-    view.firstMarker = 3;
-    view.secondMarker = 7;
-    view.held = true;
-    view.fullScale = 40.0f;
-    view.negativeSeen = true;
-
-    clearHistory(list, history, face, view);
-
-    EXPECT_EQ(list.rowCount(), 0u);
-    EXPECT_EQ(history.position(), 0u);
-    EXPECT_EQ(history.count(), 0u);
-    EXPECT_FALSE(history.slot(0).tagged());
-    EXPECT_EQ(history.slot(0).value, 0.0f);
-    EXPECT_EQ(face.maxValue, 0.0f);
-    EXPECT_EQ(face.minValue, 0.0f);
-    EXPECT_FALSE(face.minLatched);
-    EXPECT_EQ(view.fullScale, 1.0f);
-    EXPECT_FALSE(view.negativeSeen);
-    EXPECT_EQ(view.zoom, -4);
-    EXPECT_EQ(view.scrollOffset, 12);
-    EXPECT_EQ(view.firstMarker, 3);
-    EXPECT_EQ(view.secondMarker, 7);
-    EXPECT_TRUE(view.held);
 }
 
 }  // namespace

@@ -6,10 +6,10 @@
 #include <map>
 #include <vector>
 
-#include "app/settings.h"
-#include "fake_serial_device.h"
-#include "fake_thread_starter.h"
 #include "link/frame_codec.h"
+#include "settings/settings.h"
+#include "support/fake_serial_device.h"
+#include "support/fake_thread_starter.h"
 
 namespace {
 

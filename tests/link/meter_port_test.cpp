@@ -4,8 +4,8 @@
 
 #include <vector>
 
-#include "fake_serial_device.h"
 #include "link/frame_codec.h"
+#include "support/fake_serial_device.h"
 
 namespace {
 

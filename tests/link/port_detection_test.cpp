@@ -4,8 +4,8 @@
 
 #include <vector>
 
-#include "fake_serial_device.h"
-#include "fake_thread_starter.h"
+#include "support/fake_serial_device.h"
+#include "support/fake_thread_starter.h"
 
 namespace {
 

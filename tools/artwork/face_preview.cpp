@@ -7,10 +7,9 @@
 #include <cstdio>
 #include <vector>
 
-#include "app/settings.h"
-#include "chart/chart_view.h"
 #include "face/meter_face.h"
-#include "face/qt_drawing_surfaces.h"
+#include "qt/qt_drawing_surfaces.h"
+#include "settings/settings.h"
 
 namespace {
 
@@ -22,7 +21,6 @@ struct Scene {
 
 QImage render(QtDrawingSurfaces& surfaces, const Scene& s) {
     MeterFaceState face;
-    ChartView view;
     Settings settings;
     settings.switch_ = static_cast<std::uint32_t>(s.function);
     settings.mode = static_cast<std::uint32_t>(s.subfunction);
@@ -39,7 +37,8 @@ QImage render(QtDrawingSurfaces& surfaces, const Scene& s) {
         r.setHold(s.hold);
         r.setRelative(s.relative);
         r.setManualRange(s.manualRange);
-        drawMeterFace(surfaces.meterSurface(), r, face, view, settings, clock);
+        updateMeterFace(r, face, settings);
+        drawMeterFace(surfaces.meterSurface(), r, face, settings, clock);
     }
     return surfaces.meterSurface().image().copy();
 }

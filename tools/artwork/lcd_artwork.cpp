@@ -7,7 +7,7 @@
 #include <array>
 #include <initializer_list>
 
-#include "face/lcd_glyphs.h"
+#include "drawing/lcd_glyphs.h"
 
 namespace {
 

@@ -4,7 +4,7 @@
 #include <thread>
 
 #include "history/log_format.h"
-#include "reading/logged_reading.h"
+#include "history/logged_reading.h"
 
 LogSession::LogSession(const LogOptions& options, const Clock& clock, std::FILE* out,
                        std::ostream& notes, std::function<bool()> stopRequested)
@@ -20,7 +20,7 @@ LogSession::LogSession(const LogOptions& options, const Clock& clock, std::FILE*
 
 void LogSession::onMeterReading() {
     if (finished()) return;
-    const auto logged = decideLogging(port_->reading, face_, clock_);
+    const auto logged = decideLogging(port_->reading, clock_);
     if (!logged) return;
     line_.clear();
     line_.appendRow({}, logged->line);

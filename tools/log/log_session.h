@@ -8,14 +8,13 @@
 #include <optional>
 #include <string>
 
-#include "app/settings.h"
-#include "face/meter_face_state.h"
 #include "history/reading_list.h"
 #include "link/meter_link.h"
 #include "link/meter_port.h"
 #include "log_options.h"
-#include "reading/clock.h"
+#include "settings/settings.h"
 #include "stream_device.h"
+#include "time/clock.h"
 
 // One run of the headless logger: readings arrive through a MeterPort exactly
 // as in the program, and each one the program would log becomes one log line
@@ -54,9 +53,8 @@ class LogSession final : public ReadingListener, public LinkOwner {
     std::function<bool()> stopRequested_;
     std::chrono::steady_clock::time_point started_;
     MeterPort* port_ = nullptr;
-    Settings settings_;    // only port and baud matter; never loaded or saved
-    MeterFaceState face_;  // takes the over-range verdict; no face is drawn
-    ReadingList line_;     // one row, formatted as the log file holds it
+    Settings settings_;  // only port and baud matter; never loaded or saved
+    ReadingList line_;   // one row, formatted as the log file holds it
     std::uint64_t lines_ = 0;
     bool outputFailed_ = false;
 };

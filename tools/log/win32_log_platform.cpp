@@ -4,10 +4,10 @@
 #include <cstdio>
 
 #include "link/port_detection.h"
-#include "link/win32_serial_device.h"
-#include "link/win32_serial_ports.h"
-#include "link/win32_thread_starter.h"
 #include "log_platform.h"
+#include "win32/win32_serial_device.h"
+#include "win32/win32_serial_ports.h"
+#include "win32/win32_thread_starter.h"
 #include "win32_stream_device.h"
 
 struct LogPlatform::State {};

@@ -1,6 +1,7 @@
 // zintavo-sim: a meter on a pseudo-terminal, for trying the program without one and for
 // driving it in end-to-end tests.
 #include <cstdlib>
+#include <filesystem>
 #include <fstream>
 #include <iostream>
 #include <iterator>
@@ -9,6 +10,7 @@
 #include <vector>
 
 #include "frame_streamer.h"
+#include "posix/posix_user_paths.h"
 #include "posix_port_link.h"
 #include "posix_pty.h"
 #include "posix_pty_line.h"
@@ -68,8 +70,10 @@ int main(int argc, char** argv) {
     std::string error;
     const auto pty = PosixPty::open(error);
     if (!pty) return fail(kRunError, error);
-    const auto folder = portFolderFrom(std::getenv("XDG_CONFIG_HOME"), std::getenv("HOME"));
-    if (folder.empty()) return fail(kRunError, "neither XDG_CONFIG_HOME nor HOME is set");
+    const UserPaths paths = currentUserPaths();
+    if (paths.configFolder.empty())
+        return fail(kRunError, "neither XDG_CONFIG_HOME nor HOME is set");
+    const std::filesystem::path folder = paths.portFolder();
     const auto link = PortLink::claim(folder, options.port, pty->slavePath(), error);
     if (!link) return fail(kRunError, error);
     std::cout << "COM" << link->port() << ' ' << pty->slavePath() << std::endl;

@@ -5,8 +5,6 @@
 #include <system_error>
 #include <utility>
 
-#include "app/user_paths.h"
-
 namespace fs = std::filesystem;
 
 namespace {
@@ -48,20 +46,6 @@ LinkState inspectLink(const fs::path& entry) {
     // Terminal numbers are handed out again: a terminal made after the link is not the one
     // the link was made for.
     return later(device.st_ctim, link.st_ctim) ? LinkState::stale : LinkState::taken;
-}
-
-fs::path portFolderFrom(const char* xdgConfigHome, const char* home) {
-    std::string config;
-    if (xdgConfigHome != nullptr && xdgConfigHome[0] == '/') {
-        config = xdgConfigHome;
-    } else if (home != nullptr && home[0] != '\0') {
-        config = std::string(home) + "/.config";
-    } else {
-        return {};
-    }
-    UserPaths paths;
-    paths.configFolder = config + "/Vorrelind";
-    return paths.portFolder();
 }
 
 std::optional<PortLink> PortLink::claim(const fs::path& folder, std::optional<int> port,

@@ -14,10 +14,6 @@ enum class LinkState {
 
 LinkState inspectLink(const std::filesystem::path& entry);
 
-// The program's port folder as found from the environment: under $XDG_CONFIG_HOME when
-// that is an absolute path, else under $HOME/.config. Empty when neither is usable.
-std::filesystem::path portFolderFrom(const char* xdgConfigHome, const char* home);
-
 // A COM<n> link in the port folder that points at our device for as long as this object
 // lives. Only links into the pseudo-terminal folder count as stale, so a user's own link
 // to an adapter that is unplugged right now is never taken over.

@@ -160,26 +160,4 @@ TEST_F(PortLinkTest, RunsOutOfNumbersWithAClearError) {
     EXPECT_NE(error.find("no free COM number"), std::string::npos) << error;
 }
 
-TEST(PortFolder, FollowsTheEnvironment) {
-    struct Case {
-        const char* xdg;
-        const char* home;
-        const char* folder;
-    };
-    const Case cases[] = {
-        {"/x/conf", "/home/u", "/x/conf/Vorrelind/Zintavo.ports"},
-        {nullptr, "/home/u", "/home/u/.config/Vorrelind/Zintavo.ports"},
-        {"", "/home/u", "/home/u/.config/Vorrelind/Zintavo.ports"},
-        {"relative/conf", "/home/u", "/home/u/.config/Vorrelind/Zintavo.ports"},
-        {"/x/conf", nullptr, "/x/conf/Vorrelind/Zintavo.ports"},
-        {nullptr, nullptr, ""},
-        {nullptr, "", ""},
-    };
-    for (const Case& c : cases) {
-        SCOPED_TRACE(testing::Message()
-                     << (c.xdg ? c.xdg : "(unset)") << " " << (c.home ? c.home : "(unset)"));
-        EXPECT_EQ(portFolderFrom(c.xdg, c.home), fs::path(c.folder));
-    }
-}
-
 }  // namespace

@@ -1,0 +1,27 @@
+#pragma once
+
+class QComboBox;
+class QPushButton;
+class QScrollBar;
+class QWidget;
+class ReadingListView;
+class SurfacePanel;
+
+// The controls of the main dialog, made where the dialog template puts them and
+// moved by the shared layout rules. The window owns them through Qt's parents.
+struct DialogControls {
+    explicit DialogControls(QWidget& window);
+
+    // Moves and sizes the resizable controls for the window's client size.
+    void layout(int clientWidth, int clientHeight);
+
+    QComboBox* portCombo;
+    SurfacePanel* facePanel;
+    SurfacePanel* chartPanel;
+    QPushButton* clear;
+    QPushButton* hold;
+    QPushButton* zoomIn;
+    QPushButton* zoomOut;
+    QScrollBar* scrollBar;
+    ReadingListView* listView;
+};

@@ -1,0 +1,49 @@
+#include "app/frame_placement.h"
+
+#include <QGuiApplication>
+#include <QScreen>
+#include <QWidget>
+#include <algorithm>
+#include <vector>
+
+#include "session/window_placement.h"
+
+void FramePlacement::place(const WindowRect& saved) {
+    std::vector<ScreenArea> screens;
+    ScreenArea primary;
+    for (QScreen* screen : QGuiApplication::screens()) {
+        const QRect a = screen->availableGeometry();
+        screens.push_back({a.x(), a.y(), a.width(), a.height()});
+        if (screen == QGuiApplication::primaryScreen()) primary = screens.back();
+    }
+    const WindowRect r = placeOnScreen(saved, screens, primary);
+    // Before the window is shown its frame is unknown: the saved outer size is
+    // taken as the client size, which the platform may then grow by its frame.
+    window_.move(r.x, r.y);
+    window_.resize(r.width, r.height);
+    placed_ = QRect(r.x, r.y, r.width, r.height);
+    normalFrame_ = placed_;
+}
+
+void FramePlacement::remember() {
+    // A minimised window's rectangle says nothing about where it belongs.
+    if (window_.isMinimized()) return;
+    fitFrame();
+    normalFrame_ = window_.frameGeometry();
+}
+
+WindowRect FramePlacement::normalFrame() const {
+    return {normalFrame_.x(), normalFrame_.y(), normalFrame_.width(), normalFrame_.height()};
+}
+
+void FramePlacement::fitFrame() {
+    // Once the platform reports the frame, the saved outer size is matched.
+    if (frameFitted_ || !window_.isVisible()) return;
+    const QRect frame = window_.frameGeometry();
+    const int dw = frame.width() - window_.width();
+    const int dh = frame.height() - window_.height();
+    if (dw <= 0 && dh <= 0) return;
+    frameFitted_ = true;
+    window_.resize(std::max(1, placed_.width() - dw), std::max(1, placed_.height() - dh));
+    window_.move(placed_.topLeft());
+}

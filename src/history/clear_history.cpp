@@ -1,8 +1,0 @@
-#include "history/clear_history.h"
-
-void clearHistory(ReadingList& list, SampleHistory& history, MeterFaceState& face,
-                  ChartView& view) {
-    list.clear();
-    history.reset();
-    resetMinMax(face, view);
-}

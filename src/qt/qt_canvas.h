@@ -1,0 +1,61 @@
+#pragma once
+
+#include <QFont>
+#include <QImage>
+#include <QPainter>
+#include <QStaticText>
+#include <vector>
+
+#include "drawing/canvas.h"
+
+// A Canvas over an off-screen ARGB32 image, drawn with an anti-aliasing
+// QPainter that stays open for the canvas's life. Sprites come from a shared
+// sheet; without one (null or failed to load) sprite copies do nothing.
+class QtCanvas final : public Canvas {
+  public:
+    // A zero-sized canvas has no image; every drawing call on it does nothing.
+    QtCanvas(int width, int height, const QImage* spriteSheet = nullptr);
+    QtCanvas(const QtCanvas&) = delete;
+    QtCanvas& operator=(const QtCanvas&) = delete;
+
+    int width() const override { return image_.width(); }
+    int height() const override { return image_.height(); }
+
+    void clear(Argb colour) override;
+    void fillRect(int x, int y, int w, int h, Argb colour) override;
+    void fillRectF(float x, float y, float w, float h, Argb colour) override;
+    void drawSprite(int dx, int dy, int w, int h, int sx, int sy) override;
+    void drawLine(int x1, int y1, int x2, int y2, const Pen& pen) override;
+    void drawPolyline(std::span<const PointF> points, const Pen& pen) override;
+    void drawText(float x, float y, std::u16string_view text, float size, Argb colour) override;
+
+    // The picture drawn so far; draw it (do not keep a copy: painting goes on in place).
+    const QImage& image() const { return image_; }
+
+  private:
+    bool usable() const { return painter_.isActive(); }
+
+    // A face font, made once per pixel size: the face redraws twenty times a
+    // second with the same two or three sizes.
+    struct SizedFont {
+        int pixelSize;
+        QFont font;
+    };
+    const SizedFont& fontOfSize(float size);
+
+    // Laid-out texts, so that the legends redrawn on every tick are shaped once.
+    // Texts that keep changing (the clock) push old entries out.
+    struct LaidOutText {
+        int pixelSize;
+        QString text;
+        QStaticText layout;
+    };
+    static constexpr std::size_t kMaxLaidOutTexts = 64;
+    const QStaticText& layoutOf(const QString& text, const SizedFont& font);
+
+    QImage image_;
+    QPainter painter_;
+    const QImage* sheet_;
+    std::vector<SizedFont> fonts_;
+    std::vector<LaidOutText> texts_;
+};

@@ -1,0 +1,249 @@
+#include "session/meter_session.h"
+
+#include <utility>
+
+#include "face/meter_face.h"
+#include "history/log_reader.h"
+#include "history/logged_reading.h"
+#include "history/windows1252.h"
+#include "settings/settings_store.h"
+
+MeterSession::MeterSession(SessionServices services, SessionWindow& window)
+    : services_(std::move(services)),
+      window_(window),
+      history_(std::make_unique<SampleHistory>()),
+      port_(services_.device, this),
+      detection_(services_.ports, listedPorts_, services_.threads, services_.probeInterval),
+      link_(port_, settings_, detection_, *this),
+      logWriter_(services_.paths, services_.clock, services_.beep),
+      journal_(RecoveryJournal::pathIn(services_.paths.dataFolder)),
+      rowLabel_([this](std::size_t row) {
+          return row < list_.rowCount() ? windows1252ToUtf16(list_.row(row).tag) : std::u16string();
+      }) {}
+
+MeterSession::~MeterSession() = default;
+
+void MeterSession::start() {
+    loadSettings(settings_, services_.settingsStore);
+    // The ring's size is fixed by the loaded settings for the whole run.
+    *history_ = SampleHistory(settings_.listCount);
+    listedPorts_.clear();
+    services_.ports.enumeratePorts(listedPorts_);
+    fillPortList(portList_, listedPorts_, settings_.port, services_.portLabel);
+    window_.showPortList(portList_);
+    window_.startTicking();
+    link_.start();
+    window_.placeWindow(settings_.window);
+
+    loadLog(settings_.logFile, list_, *history_);
+    // A journal with records means the last run ended without saving them.
+    if (replayJournal(journal_.read(), settings_.logFile, list_, *history_) > 0)
+        saveLogNow();
+    else
+        journal_.restart(list_.rowCount(), settings_.logFile);
+    if (list_.rowCount() > 0) {
+        window_.rowsAppended(list_.rowCount());
+        window_.scrollToRow(list_.rowCount() - 1);
+    }
+    updateFace();
+    updateScrollBar();
+    started_ = true;
+}
+
+void MeterSession::panelsResized(int faceWidth, int faceHeight, int chartWidth, int chartHeight) {
+    faceWidth_ = faceWidth;
+    faceHeight_ = faceHeight;
+    chartWidth_ = chartWidth;
+    chartHeight_ = chartHeight;
+    updateScrollBar();
+}
+
+void MeterSession::tick(ScreenPoint cursor, const ScreenRect& chart) {
+    link_.tick();
+    updateFace();
+    const FaceTickRects rects =
+        faceTick(face_, static_cast<std::uint32_t>(port_.linkActivity), faceWidth_, faceHeight_);
+    if (rects.linkSprite) window_.invalidateFace(*rects.linkSprite);
+    if (rects.arrow) window_.invalidateFace(*rects.arrow);
+    window_.invalidateFace(rects.clockLine);
+
+    const SelectionUpdate update = updateSelection(view_, statistics_, *history_, cursor, chart);
+    if (update.redraw) window_.redrawChartNow();
+    if (update.textChanged) window_.showStatistics(statistics_.text());
+}
+
+void MeterSession::onMeterReading() {
+    face_.linkSpriteVisible = port_.linkActivity != 0 && !face_.linkSpriteVisible;
+    if (std::optional<LoggedReading> logged = decideLogging(port_.reading, services_.clock)) {
+        journal_.appendReading(logged->line);
+        addReadingLine(std::move(logged->line));
+        history_->append(logged->value, logged->timeOfDay, false);
+        ++listChanges_;
+        updateScrollBar();
+        saveAndClearWhenFull();
+        shiftMarkers(view_);
+    }
+    updateFace();
+    invalidateFace();
+    window_.invalidateChart();
+}
+
+void MeterSession::addReadingLine(std::string line) {
+    const std::size_t row = list_.appendRow({}, std::move(line));
+    window_.rowsAppended(list_.rowCount());
+    if (view_.held) return;
+    window_.selectRow(row);
+    view_.firstMarker = 0;
+    view_.secondMarker = 0;
+}
+
+void MeterSession::saveAndClearWhenFull() {
+    if (!history_->isFull()) return;
+    if (!logWriter_.saveLog(list_, settings_)) {
+        history_->wrap();
+        return;
+    }
+    // The setting that names the new log is kept at once, so that a later
+    // crash cannot point the next start at an older log.
+    writeSettings();
+    clearHistory();
+    journal_.restart(0, settings_.logFile);
+}
+
+void MeterSession::clearHistory() {
+    list_.clear();
+    history_->reset();
+    resetMinMax(face_);
+    resetScale(view_);
+    window_.listEmptied();
+}
+
+void MeterSession::updateFace() {
+    if (updateMeterFace(port_.reading, face_, settings_)) resetScale(view_);
+}
+
+void MeterSession::updateScrollBar() {
+    window_.showScrollBar(scrollBarState(view_, chartWidth_, static_cast<int>(history_->count())));
+}
+
+void MeterSession::invalidateFace() {
+    window_.invalidateFace({0, 0, faceWidth_, faceHeight_});
+}
+
+void MeterSession::clear() {
+    clearHistory();
+    journal_.restart(0, settings_.logFile);
+    ++listChanges_;
+    updateScrollBar();
+    window_.invalidateChart();
+}
+
+void MeterSession::toggleHold() {
+    ::toggleHold(view_);
+    window_.setHoldChecked(view_.held);
+}
+
+void MeterSession::zoomIn() {
+    ::zoomIn(view_);
+    window_.invalidateChart();
+    updateScrollBar();
+}
+
+void MeterSession::zoomOut() {
+    ::zoomOut(view_);
+    window_.invalidateChart();
+    updateScrollBar();
+}
+
+void MeterSession::scroll(ScrollRequest request, int thumb) {
+    const int position =
+        scrollChart(view_, request, thumb, chartWidth_, static_cast<int>(history_->count()));
+    window_.invalidateChart();
+    window_.setScrollPosition(position);
+}
+
+void MeterSession::listRowSelected(int row) {
+    const int position = revealListRow(view_, row, static_cast<int>(list_.rowCount()), chartWidth_,
+                                       static_cast<int>(history_->count()));
+    window_.setScrollPosition(position);
+    window_.invalidateChart();
+}
+
+void MeterSession::chartPressed(ScreenPoint cursor, const ScreenRect& chart) {
+    trackChartButton(view_, true, cursor, chart);
+    window_.invalidateChart();
+}
+
+void MeterSession::chartReleased(ScreenPoint cursor, const ScreenRect& chart, bool inside) {
+    trackChartButton(view_, false, cursor, chart);
+    window_.invalidateChart();
+    // A release over the chart is a click: hold the view on the selection.
+    if (!inside) return;
+    const std::optional<int> row = holdOnSelection(view_, static_cast<int>(list_.rowCount()));
+    window_.setHoldChecked(true);
+    if (row) window_.selectRow(static_cast<std::size_t>(*row));
+}
+
+void MeterSession::portChosen(int index) {
+    portList_.selected = index;
+    // A new port does not reload the log: the list already holds it.
+    link_.onPortSelected(readPortFromList(portList_));
+}
+
+TagEditOutcome MeterSession::editTag(std::size_t row, std::optional<std::u16string_view> text) {
+    const TagEditOutcome outcome = onTagEditEnd(list_, *history_, row, text);
+    if (outcome != TagEditOutcome::Changed) return outcome;
+    journal_.appendTag(row, list_.row(row).tag);
+    ++listChanges_;
+    window_.invalidateChart();
+    return outcome;
+}
+
+void MeterSession::powerEvent(unsigned eventCode) {
+    link_.onPowerEvent(eventCode);
+}
+
+void MeterSession::deviceChange() {
+    link_.onDeviceChange();
+}
+
+void MeterSession::saveIfChanged() {
+    // Several endings may follow one another (session end, then quit); the
+    // list is saved again only if it changed in between.
+    if (!started_ || savedAtChange_ == listChanges_) return;
+    savedAtChange_ = listChanges_;
+    saveLogNow();
+}
+
+bool MeterSession::saveLogNow() {
+    if (!logWriter_.saveLog(list_, settings_)) return false;
+    writeSettings();
+    journal_.restart(list_.rowCount(), settings_.logFile);
+    return true;
+}
+
+void MeterSession::shutDown(const WindowRect& normalFrame) {
+    if (shutDown_ || !started_) return;
+    shutDown_ = true;
+    settings_.window = normalFrame;
+    writeSettings();
+    port_.close();
+}
+
+void MeterSession::renderFace(Canvas& canvas) const {
+    drawMeterFace(canvas, port_.reading, face_, settings_, services_.clock);
+}
+
+void MeterSession::renderChart(Canvas& canvas) {
+    chartRenderer_.drawChart(canvas, view_, *history_, {face_.minValue, face_.maxValue}, settings_,
+                             rowLabel_);
+}
+
+void MeterSession::writeSettings() {
+    saveSettings(settings_, services_.settingsStore);
+}
+
+void MeterSession::showDetectedPort() {
+    showPortInList(portList_, settings_.port);
+    window_.selectPortEntry(portList_.selected);
+}

@@ -1,0 +1,173 @@
+#pragma once
+
+#include <chrono>
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <optional>
+#include <string>
+#include <string_view>
+
+#include "chart/chart_renderer.h"
+#include "chart/chart_selection.h"
+#include "chart/chart_view.h"
+#include "chart/selection_statistics.h"
+#include "drawing/canvas.h"
+#include "face/face_tick.h"
+#include "face/meter_face_state.h"
+#include "history/log_writer.h"
+#include "history/reading_list.h"
+#include "history/recovery_journal.h"
+#include "history/sample_history.h"
+#include "history/tag_edit.h"
+#include "link/listed_ports.h"
+#include "link/meter_link.h"
+#include "link/meter_port.h"
+#include "link/port_detection.h"
+#include "link/port_list.h"
+#include "link/serial_device.h"
+#include "link/serial_ports.h"
+#include "link/thread_starter.h"
+#include "session/session_window.h"
+#include "settings/settings.h"
+#include "settings/settings_backend.h"
+#include "settings/user_paths.h"
+#include "time/clock.h"
+
+// What the session takes from the machine it runs on. The programs pass the
+// real adapters; tests pass fakes and temporary folders.
+struct SessionServices {
+    SettingsBackend& settingsStore;
+    SerialDevice& device;  // the main link's port
+    SerialPorts& ports;    // port enumeration and the probes' devices
+    ThreadStarter& threads;
+    const Clock& clock;
+    UserPaths paths;
+    std::function<void()> beep;
+    // Device name shown beside a port's number in the list ("" for none).
+    std::function<std::string(std::uint32_t)> portLabel;
+    std::chrono::milliseconds probeInterval{100};
+};
+
+// The program without its window: owns every record (settings, history ring,
+// reading list, chart view, face state, the meter port, link and detection,
+// log writer, journal, selection statistics) and every ordering rule (start-up,
+// tick, reading, clear, tag edits, saving on every ending). A window forwards
+// its events here and shows what the session tells it through SessionWindow.
+class MeterSession final : private ReadingListener, private LinkOwner {
+  public:
+    static constexpr std::chrono::milliseconds kTick{50};
+
+    MeterSession(SessionServices services, SessionWindow& window);
+    ~MeterSession();
+    MeterSession(const MeterSession&) = delete;
+    MeterSession& operator=(const MeterSession&) = delete;
+
+    // Start-up, in this order: settings, the history's size, the port list,
+    // the timer, the link (open scheduled or detection started), the window's
+    // placement, the last log and the journal of a run that died.
+    void start();
+
+    // The window's layout changed: the sizes of the two panels in pixels.
+    void panelsResized(int faceWidth, int faceHeight, int chartWidth, int chartHeight);
+
+    // One 50 ms tick: detection, the link (every frame handled as it arrives),
+    // the face's bookkeeping and blinking, then the drag. `cursor` and `chart`
+    // are in screen coordinates; they matter only while a drag is in progress.
+    void tick(ScreenPoint cursor, const ScreenRect& chart);
+
+    // The user's actions.
+    void clear();
+    void toggleHold();
+    void zoomIn();
+    void zoomOut();
+    void scroll(ScrollRequest request, int thumb);
+    // A list row became selected (by the user, or by selectRow).
+    void listRowSelected(int row);
+    // The chart's button went down or up; a release over the chart is a click.
+    void chartPressed(ScreenPoint cursor, const ScreenRect& chart);
+    void chartReleased(ScreenPoint cursor, const ScreenRect& chart, bool inside);
+    // Index of the chosen entry of the port list.
+    void portChosen(int index);
+    // A finished tag edit (nothing: cancelled); see onTagEditEnd.
+    TagEditOutcome editTag(std::size_t row, std::optional<std::u16string_view> text);
+
+    // The system's notifications.
+    void powerEvent(unsigned eventCode);
+    void deviceChange();
+
+    // Saves the list unless it has not changed since the last save. Every
+    // ending calls it (close, session end, quit); only the first with news writes.
+    void saveIfChanged();
+    // After the last save: stores the window's normal rectangle and every
+    // setting, closes the port and ends detection. Later calls do nothing.
+    void shutDown(const WindowRect& normalFrame);
+
+    // The panels, drawn from the records.
+    void renderFace(Canvas& canvas) const;
+    void renderChart(Canvas& canvas);
+
+    // The records, for the windows, the tools and the tests.
+    const Settings& settings() const { return settings_; }
+    Settings& settings() { return settings_; }
+    const ReadingList& readingList() const { return list_; }
+    SampleHistory& history() { return *history_; }
+    const SampleHistory& history() const { return *history_; }
+    ChartView& chartView() { return view_; }
+    const ChartView& chartView() const { return view_; }
+    MeterFaceState& faceState() { return face_; }
+    MeterPort& meterPort() { return port_; }
+    MeterLink& meterLink() { return link_; }
+    PortDetection& detection() { return detection_; }
+    const PortList& portList() const { return portList_; }
+    std::string_view statisticsText() const { return statistics_.text(); }
+    bool started() const { return started_; }
+
+  private:
+    // ReadingListener: a valid frame arrived on the main link.
+    void onMeterReading() override;
+    // LinkOwner
+    void writeSettings() override;
+    void showDetectedPort() override;
+
+    void addReadingLine(std::string line);
+    // A full ring is written out and cleared. When the log cannot be written
+    // anywhere, every row is kept and the ring wraps; the save is tried again
+    // the next time the ring fills.
+    void saveAndClearWhenFull();
+    // Empties the list, the ring, MIN/MAX and the chart's scale.
+    void clearHistory();
+    void updateFace();
+    void updateScrollBar();
+    void invalidateFace();
+    // Saves the list to a new log; on success the journal starts afresh.
+    bool saveLogNow();
+
+    SessionServices services_;
+    SessionWindow& window_;
+    Settings settings_;
+    std::unique_ptr<SampleHistory> history_;
+    ReadingList list_;
+    ChartView view_;
+    MeterFaceState face_;
+    ListedPorts listedPorts_;
+    PortList portList_;
+    MeterPort port_;
+    PortDetection detection_;
+    MeterLink link_;
+    LogWriter logWriter_;
+    RecoveryJournal journal_;
+    ChartRenderer chartRenderer_;
+    SelectionStatistics statistics_;
+    RowLabelSource rowLabel_;  // the chart's tag texts, from the list
+
+    int faceWidth_ = 0;
+    int faceHeight_ = 0;
+    int chartWidth_ = 0;
+    int chartHeight_ = 0;
+    bool started_ = false;
+    bool shutDown_ = false;
+    // Changes to the list, counted so that each save knows whether it has news.
+    std::uint64_t listChanges_ = 1;
+    std::uint64_t savedAtChange_ = 0;
+};

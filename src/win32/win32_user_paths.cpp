@@ -1,0 +1,53 @@
+#include "win32/win32_user_paths.h"
+
+#include <windows.h>
+
+#include <vector>
+
+namespace {
+
+std::optional<std::string> environmentValue(std::string_view name) {
+    const std::wstring wideName = wideFromUtf8(std::string(name));
+    const DWORD size = GetEnvironmentVariableW(wideName.c_str(), nullptr, 0);
+    if (size == 0) return std::nullopt;
+    std::vector<wchar_t> value(size);
+    const DWORD length = GetEnvironmentVariableW(wideName.c_str(), value.data(), size);
+    if (length == 0 || length >= size) return std::nullopt;
+    return utf8FromWide(std::wstring(value.data(), length));
+}
+
+std::string executablePath() {
+    std::vector<wchar_t> buffer(MAX_PATH);
+    for (;;) {
+        const DWORD length =
+            GetModuleFileNameW(nullptr, buffer.data(), static_cast<DWORD>(buffer.size()));
+        if (length == 0) return {};
+        if (length < buffer.size()) return utf8FromWide(std::wstring(buffer.data(), length));
+        buffer.resize(buffer.size() * 2);
+    }
+}
+
+}  // namespace
+
+std::string utf8FromWide(const std::wstring& wide) {
+    if (wide.empty()) return {};
+    const int size = WideCharToMultiByte(CP_UTF8, 0, wide.data(), static_cast<int>(wide.size()),
+                                         nullptr, 0, nullptr, nullptr);
+    std::string out(static_cast<std::size_t>(size), '\0');
+    WideCharToMultiByte(CP_UTF8, 0, wide.data(), static_cast<int>(wide.size()), out.data(), size,
+                        nullptr, nullptr);
+    return out;
+}
+
+std::wstring wideFromUtf8(const std::string& utf8) {
+    if (utf8.empty()) return {};
+    const int size =
+        MultiByteToWideChar(CP_UTF8, 0, utf8.data(), static_cast<int>(utf8.size()), nullptr, 0);
+    std::wstring out(static_cast<std::size_t>(size), L'\0');
+    MultiByteToWideChar(CP_UTF8, 0, utf8.data(), static_cast<int>(utf8.size()), out.data(), size);
+    return out;
+}
+
+UserPaths currentUserPaths() {
+    return resolveUserPaths(UserFolderRules::windows, environmentValue, executablePath());
+}

@@ -1,0 +1,670 @@
+#include "session/meter_session.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <filesystem>
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "history/log_format.h"
+#include "history/recovery_journal.h"
+#include "support/session_rig.h"
+#include "support/temp_dir.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+using Calls = std::vector<std::string>;
+
+MeterReading makeReading(std::uint8_t function, std::uint8_t subfunction, std::uint8_t range,
+                         std::uint16_t count, bool negative = false, bool hold = false) {
+    MeterReading r;
+    r.setFunction(function);
+    r.setSubfunction(subfunction);
+    r.setRange(range);
+    r.setCount(count);
+    r.setNegative(negative);
+    r.setHold(hold);
+    return r;
+}
+
+const MeterReading kVolts = makeReading(1, 0, 3, 345);  // 3.45 VDC
+const std::string kVoltsLine = " 3/07/2021  2:05:09PM    3.45 VDC";
+
+class SessionTest : public ::testing::Test {
+  public:
+    TempDir dir;
+    SessionRig rig{dir.path()};
+
+    MeterSession& session() { return *rig.session; }
+    RecordingWindow& window() { return rig.window; }
+    // Records the window calls of what `action` does.
+    Calls callsOf(const std::function<void()>& action) {
+        window().calls.clear();
+        window().recordCalls = true;
+        action();
+        window().recordCalls = false;
+        return window().calls;
+    }
+    // Neither the executable's folder nor the data folder can take a file.
+    void blockSaving() {
+        writeFileBytes(dir.path() / "blocker", "x");
+        rig.paths.executablePath = (dir.path() / "blocker" / "zintavo").string();
+        rig.paths.dataFolder = (dir.path() / "blocker" / "data").string();
+    }
+    void unblockSaving() {
+        fs::remove(dir.path() / "blocker");
+        fs::create_directories(dir.path() / "blocker");
+    }
+};
+
+TEST_F(SessionTest, StartUpRunsInOrderAndSchedulesTheLink) {
+    struct Case {
+        std::uint32_t port;
+        bool detectionStarted;
+        int firstOpenTick;  // 0: no open within 30 ticks
+    };
+    const std::vector<Case> cases{{3, false, 10}, {200, false, 10}, {0, true, 0}};
+    for (const Case& c : cases) {
+        rig.device = FakeSerialDevice{};
+        rig.store([&](Settings& s) { s.port = c.port; });
+        const Calls calls = callsOf([&] { rig.start(); });
+        EXPECT_EQ(calls, (Calls{"showPortList", "startTicking", "placeWindow", "showScrollBar",
+                                "showScrollBar"}))
+            << c.port;
+        EXPECT_EQ(session().detection().generation() > 0, c.detectionStarted) << c.port;
+        int openedAt = 0;
+        for (int t = 1; t <= 30 && openedAt == 0; ++t) {
+            rig.ticks(1);
+            if (!rig.device.opens.empty()) openedAt = t;
+        }
+        EXPECT_EQ(openedAt, c.firstOpenTick) << c.port;
+        if (openedAt != 0) {
+            EXPECT_EQ(rig.device.opens.front().port, c.port);
+        }
+    }
+    EXPECT_EQ(window().portList.entries, (std::vector<std::string>{"", "COM3", "COM5"}));
+    EXPECT_EQ(window().placed, WindowRect{});
+}
+
+TEST_F(SessionTest, StartUpLoadsTheLastLogAndChoosingAPortDoesNotReloadIt) {
+    const fs::path log = dir.path() / "previous.log";
+    writeFileBytes(
+        log, " 3/07/2021  2:05:09PM    3.45 VDC\r\n 3/07/2021  2:05:10PM   -0.12 VDC,probe\r\n");
+    rig.store([&](Settings& s) { s.logFile = log.string(); });
+    const Calls calls = callsOf([&] { rig.start(); });
+    EXPECT_EQ(calls, (Calls{"showPortList", "startTicking", "placeWindow", "rowsAppended",
+                            "scrollToRow", "showScrollBar", "showScrollBar"}));
+    ASSERT_EQ(session().readingList().rowCount(), 2u);
+    EXPECT_EQ(window().rows, 2u);
+    EXPECT_EQ(window().scrolledToRow, 1u);
+    EXPECT_TRUE(session().history().atAge(1).tagged());
+    session().portChosen(2);
+    EXPECT_EQ(session().settings().port, 5u);
+    EXPECT_EQ(session().readingList().rowCount(), 2u);
+    EXPECT_EQ(session().history().count(), 2u);
+}
+
+// One tick: the link is drained first (each frame handled as it arrives, the
+// face's bookkeeping with it), then the face's own share, then the drag.
+TEST_F(SessionTest, TickHandlesEachFrameThenTheFaceThenTheDrag) {
+    rig.startOpen();
+    const auto frame = packFrame(kVolts);
+    rig.device.feed({frame.begin(), frame.end()});
+    session().chartPressed({900, 50}, {262, 0, 900, 177});
+    window().faceRects.clear();
+    const Calls calls = callsOf([&] { rig.ticks(1, {899, 50}, {262, 0, 900, 177}); });
+    EXPECT_EQ(calls, (Calls{"rowsAppended", "selectRow", "setScrollPosition", "invalidateChart",
+                            "showScrollBar", "invalidateFace", "invalidateChart", "invalidateFace",
+                            "redrawChartNow", "showStatistics"}));
+    EXPECT_EQ(window().faceRects.back(),
+              clockLineRect(SessionRig::kFaceWidth, SessionRig::kFaceHeight));
+    EXPECT_EQ(window().faceRects.front(), (FaceRect{0, 0, 350, 237}));
+}
+
+// MIN and MAX follow every reading, also those that arrive within one tick and
+// whether or not the face is ever painted.
+TEST_F(SessionTest, FaceBookkeepingRunsForEveryReadingWithoutAPaint) {
+    rig.startOpen();
+    // The first reading of a new function resets MIN and MAX; the next two
+    // arrive within one tick and both count.
+    for (const std::uint16_t count : {std::uint16_t{100}, std::uint16_t{500}, std::uint16_t{300}}) {
+        const auto frame = packFrame(makeReading(1, 0, 3, count));
+        rig.device.feed({frame.begin(), frame.end()});
+    }
+    rig.ticks(1);
+    EXPECT_FLOAT_EQ(session().faceState().maxValue, 5.0f);
+    EXPECT_FLOAT_EQ(session().faceState().minValue, 3.0f);
+
+    // A new function resets MIN, MAX and the chart's scale.
+    session().chartView().fullScale = 8.0f;
+    rig.send(makeReading(9, 0, 0, 100));
+    EXPECT_EQ(session().settings().switch_, 9u);
+    EXPECT_EQ(session().chartView().fullScale, 1.0f);
+    EXPECT_FLOAT_EQ(session().faceState().maxValue, 1.0f);
+}
+
+// A port just opened holds the no-reading record with the last reading's
+// digits: the first face shows those digits, the next ones the whole pattern.
+TEST_F(SessionTest, NoReadingPatternAfterAnOpenShowsFromTheNextTick) {
+    rig.startOpen();
+    rig.send(kVolts);
+    session().portChosen(2);
+    ASSERT_EQ(session().meterPort().reading.function(), 10);
+    rig.ticks(1);
+    EXPECT_EQ(session().faceState().shownCount, 345);
+    EXPECT_TRUE(session().meterPort().reading.hold());
+    rig.ticks(1);
+    EXPECT_EQ(session().faceState().shownCount, 23352);
+}
+
+TEST_F(SessionTest, LoggedReadingsBecomeRowsAndSamples) {
+    MeterReading held = kVolts;
+    held.setHold(true);
+    const struct {
+        const char* name;
+        MeterReading reading;
+        bool logged;
+    } cases[] = {
+        {"dc volts", kVolts, true},
+        {"held", held, false},
+        {"ohms over range", makeReading(3, 0, 0, 42000), false},
+        {"ohms just in range", makeReading(3, 0, 0, 41999), true},
+        {"no reading yet", makeReading(10, 0, 0, 0), false},
+        {"negative", makeReading(1, 0, 3, 12, true), true},
+    };
+    rig.startOpen();
+    std::size_t rows = 0;
+    for (const auto& c : cases) {
+        rig.send(c.reading);
+        if (c.logged) ++rows;
+        EXPECT_EQ(session().readingList().rowCount(), rows) << c.name;
+        EXPECT_EQ(session().history().count(), rows) << c.name;
+        EXPECT_EQ(window().rows, rows) << c.name;
+    }
+    EXPECT_EQ(session().readingList().row(0), (ReadingRow{"", kVoltsLine}));
+    EXPECT_EQ(session().readingList().row(2).text, " 3/07/2021  2:05:09PM   -0.12 VDC");
+    EXPECT_EQ(session().history().atAge(1).value, -(12.0f * 0.01f));
+    EXPECT_EQ(session().history().atAge(1).timeOfDay, packTimeOfDay(14, 5, 9));
+    // The view follows: the newest row is selected and the chart shows the newest sample.
+    EXPECT_EQ(window().selectedRow, 2u);
+    EXPECT_EQ(session().chartView().scrollOffset, 0);
+    EXPECT_EQ(session().chartView().firstMarker, 0);
+
+    // Two frames in one tick give two rows, each with its own value.
+    const auto a = packFrame(kVolts);
+    const auto b = packFrame(makeReading(1, 0, 3, 346));
+    rig.device.feed({a.begin(), a.end()});
+    rig.device.feed({b.begin(), b.end()});
+    rig.ticks(1);
+    EXPECT_FLOAT_EQ(session().history().atAge(1).value, 3.46f);
+    EXPECT_FLOAT_EQ(session().history().atAge(2).value, 3.45f);
+}
+
+TEST_F(SessionTest, LinkSpriteBlinksWhileDataFlows) {
+    rig.startOpen();
+    std::vector<bool> shown;
+    for (int i = 0; i < 4; ++i) {
+        rig.send(kVolts);
+        shown.push_back(session().faceState().linkSpriteVisible);
+    }
+    // The first frame after a quiet link finds no activity: the sprite stays off.
+    EXPECT_EQ(shown, (std::vector<bool>{false, true, false, true}));
+    rig.ticks(25);
+    EXPECT_FALSE(session().faceState().linkSpriteVisible);
+}
+
+TEST_F(SessionTest, MarkersFollowTheHoldState) {
+    const struct {
+        bool held;
+        int first, second;
+        int firstAfter, secondAfter;
+        bool rowSelected;
+    } cases[] = {
+        {true, 3, 7, 4, 8, false},
+        {true, 0, 5, 0, 6, false},
+        {false, 3, 7, 0, 0, true},
+    };
+    for (const auto& c : cases) {
+        rig.session.reset();
+        fs::remove(rig.journalFile());
+        rig.startOpen();
+        session().chartView().held = c.held;
+        session().chartView().firstMarker = c.first;
+        session().chartView().secondMarker = c.second;
+        rig.send(kVolts);
+        EXPECT_EQ(session().chartView().firstMarker, c.firstAfter);
+        EXPECT_EQ(session().chartView().secondMarker, c.secondAfter);
+        EXPECT_EQ(window().selectedRow.has_value(), c.rowSelected);
+        EXPECT_EQ(session().readingList().rowCount(), 1u);
+    }
+}
+
+TEST_F(SessionTest, CapacityOneSavesAndClearsAfterEachReading) {
+    rig.store([](Settings& s) { s.listCount = 1; });
+    rig.startOpen();
+    for (int n = 1; n <= 3; ++n) {
+        session().faceState().maxValue = 7.0f;
+        rig.send(makeReading(1, 0, 3, static_cast<std::uint16_t>(100 * n)));
+        EXPECT_EQ(session().readingList().rowCount(), 0u);
+        EXPECT_EQ(window().rows, 0u);
+        EXPECT_EQ(session().history().count(), 0u);
+        EXPECT_EQ(session().history().position(), 0u);
+        const std::string base = (rig.binFolder() / "zintavo.COM3.2021-03-07.14.05.log").string();
+        const std::string expected = n == 1 ? base : numberedLogFileName(base, n);
+        EXPECT_EQ(session().settings().logFile, expected);
+        EXPECT_EQ(rig.stored().logFile, expected);  // kept at once
+        EXPECT_EQ(readFileBytes(expected),
+                  " 3/07/2021  2:05:09PM    " + std::to_string(n) + ".00 VDC\r\n");
+    }
+    EXPECT_EQ(rig.beeps, 0);
+}
+
+TEST_F(SessionTest, FailedSaveKeepsRowsWrapsAndRetries) {
+    blockSaving();
+    rig.store([](Settings& s) {
+        s.listCount = 2;
+        s.logFile = "previous.log";
+    });
+    rig.startOpen();
+    for (int n = 1; n <= 4; ++n) rig.send(kVolts);
+    EXPECT_EQ(rig.beeps, 2);  // one failed save each time the ring filled
+    EXPECT_EQ(session().readingList().rowCount(), 4u);
+    EXPECT_EQ(session().history().position(), 0u);
+    EXPECT_EQ(session().history().count(), 2u);
+    EXPECT_EQ(session().settings().logFile, "previous.log");
+
+    // Once a place can be written again, the next full ring saves every row.
+    unblockSaving();
+    for (int n = 1; n <= 2; ++n) rig.send(kVolts);
+    EXPECT_EQ(rig.beeps, 2);
+    EXPECT_EQ(session().readingList().rowCount(), 0u);
+    EXPECT_EQ(session().history().count(), 0u);
+    EXPECT_EQ(cutLogLines(readFileBytes(session().settings().logFile)).size(), 6u);
+}
+
+TEST_F(SessionTest, ClearEmptiesTheLogButKeepsTheView) {
+    rig.startOpen();
+    rig.send(kVolts);
+    rig.send(kVolts);
+    session().faceState().maxValue = 3.45f;
+    session().faceState().minValue = 1.0f;
+    session().zoomIn();
+    session().chartView().scrollOffset = 7;
+    session().chartView().firstMarker = 2;
+    session().chartView().fullScale = 8.0f;
+    session().chartView().negativeSeen = true;
+    session().toggleHold();
+    session().clear();
+    EXPECT_EQ(session().readingList().rowCount(), 0u);
+    EXPECT_EQ(window().rows, 0u);
+    EXPECT_EQ(session().history().count(), 0u);
+    EXPECT_EQ(session().faceState().maxValue, 0.0f);
+    EXPECT_EQ(session().faceState().minValue, 0.0f);
+    EXPECT_EQ(session().chartView().fullScale, 1.0f);
+    EXPECT_FALSE(session().chartView().negativeSeen);
+    EXPECT_TRUE(session().chartView().held);
+    EXPECT_EQ(session().chartView().zoom, 2);
+    EXPECT_EQ(session().chartView().scrollOffset, 7);
+    EXPECT_EQ(session().chartView().firstMarker, 2);
+    EXPECT_TRUE(rig.logFiles().empty());  // Clear saves nothing
+}
+
+TEST_F(SessionTest, HoldStopsTheListFollowing) {
+    rig.startOpen();
+    rig.send(kVolts);
+    rig.send(kVolts);
+    ASSERT_EQ(window().selectedRow, 1u);
+    session().toggleHold();
+    EXPECT_TRUE(session().chartView().held);
+    EXPECT_TRUE(window().holdChecked);
+    rig.send(kVolts);
+    EXPECT_EQ(window().rows, 3u);
+    EXPECT_EQ(window().selectedRow, 1u);
+    session().toggleHold();
+    EXPECT_FALSE(window().holdChecked);
+    rig.send(kVolts);
+    EXPECT_EQ(window().selectedRow, 3u);
+}
+
+TEST_F(SessionTest, DragShowsStatisticsAndAClickHoldsTheViewOnTheSelection) {
+    rig.startOpen();
+    for (int i = 0; i < 5; ++i) rig.send(kVolts);
+    const ScreenRect chart{262, 100, 900, 277};
+    session().chartPressed({897, 150}, chart);  // zoom 1: three samples back from the right
+    EXPECT_TRUE(session().chartView().dragging);
+    EXPECT_EQ(session().chartView().firstMarker, 3);
+    rig.ticks(1, {900, 150}, chart);
+    EXPECT_EQ(session().chartView().secondMarker, 0);
+    rig.ticks(1, {899, 150}, chart);
+    EXPECT_EQ(session().chartView().secondMarker, 1);
+    EXPECT_EQ(window().statistics,
+              "2:05:09 - 2:05:09\nTotal:\t10.349999\nTime:\t0:00:03\nAvg:\t3.450000");
+    // Outside the chart nothing moves.
+    rig.ticks(1, {10, 10}, chart);
+    EXPECT_EQ(session().chartView().secondMarker, 1);
+    session().chartReleased({899, 150}, chart, true);
+    EXPECT_FALSE(session().chartView().dragging);
+    EXPECT_TRUE(session().chartView().held);
+    EXPECT_TRUE(window().holdChecked);
+    EXPECT_EQ(window().selectedRow, 5u - 3u);
+}
+
+TEST_F(SessionTest, ZoomStepsThroughTheLevels) {
+    rig.start();
+    const struct {
+        std::vector<bool> clicks;  // true: "+", false: "-"
+        int zoom;
+    } cases[] = {
+        {{true}, 2},
+        {{false}, -2},
+        {{false, true}, 1},
+        {{false, false, false}, -4},
+        {std::vector<bool>(60, true), 50},
+        {std::vector<bool>(60, false), -50},
+    };
+    for (const auto& c : cases) {
+        session().chartView().zoom = 1;
+        for (bool in : c.clicks) in ? session().zoomIn() : session().zoomOut();
+        EXPECT_EQ(session().chartView().zoom, c.zoom);
+    }
+}
+
+TEST_F(SessionTest, ScrollingFollowsThePageFormulas) {
+    rig.start();  // chart 638 wide: 600 samples per page at zoom 1
+    for (int i = 0; i < 5000; ++i) session().history().append(1.0f, 0, false);
+    const struct {
+        int offset;
+        ScrollRequest request;
+        int thumb;
+        int expectedOffset;
+        int expectedThumb;
+    } cases[] = {
+        {4000, ScrollRequest::PageLeft, 0, 4400, 0},
+        {3000, ScrollRequest::PageLeft, 0, 3600, 799},
+        {3000, ScrollRequest::LineLeft, 0, 3600, 799},
+        {3000, ScrollRequest::PageRight, 0, 2400, 1999},
+        {500, ScrollRequest::LineRight, 0, 0, 4399},
+        {0, ScrollRequest::ThumbTrack, 1000, 3400, 999},
+    };
+    for (const auto& c : cases) {
+        session().chartView().scrollOffset = c.offset;
+        window().scrollBar = scrollBarState(session().chartView(), 638, 5000);
+        session().scroll(c.request, c.thumb);
+        EXPECT_EQ(session().chartView().scrollOffset, c.expectedOffset) << c.offset;
+        EXPECT_EQ(window().scrollPosition, c.expectedThumb) << c.offset;
+    }
+}
+
+TEST_F(SessionTest, ScrollBarFollowsTheNewestSampleAtOffsetZero) {
+    rig.startOpen();
+    for (int i = 0; i < 700; ++i) session().history().append(1.0f, 0, false);
+    rig.send(kVolts);  // 701 samples, page 600: thumb at 701 - 600 = 101
+    EXPECT_EQ(window().scrollBar.maximum, 700);
+    EXPECT_EQ(window().scrollBar.page, 600);
+    EXPECT_EQ(window().scrollPosition, 101);
+}
+
+TEST_F(SessionTest, TagEditsSetAndClearTheFlagAndReachTheSavedLog) {
+    rig.startOpen();
+    rig.send(kVolts);
+    rig.send(kVolts);
+    const struct {
+        std::size_t row;
+        std::optional<std::u16string> text;
+        TagEditOutcome outcome;
+        std::string tag;
+        bool tagged;
+    } cases[] = {
+        {0, u"probe \u00b5 moved", TagEditOutcome::Changed, "probe \xb5 moved", true},
+        {1, u"a,b", TagEditOutcome::Changed, "a,b", true},
+        {1, u"", TagEditOutcome::Changed, "", false},
+        {1, std::nullopt, TagEditOutcome::Unchanged, "", false},
+        {1, u"\u03a9", TagEditOutcome::Refused, "", false},
+        {1, u"x", TagEditOutcome::Changed, "x", true},
+    };
+    for (const auto& c : cases) {
+        const int before = window().chartInvalidations;
+        const TagEditOutcome outcome = c.text
+                                           ? session().editTag(c.row, std::u16string_view(*c.text))
+                                           : session().editTag(c.row, std::nullopt);
+        EXPECT_EQ(outcome, c.outcome);
+        EXPECT_EQ(session().readingList().row(c.row).tag, c.tag);
+        EXPECT_EQ(session().history().slot(static_cast<std::uint32_t>(c.row)).tagged(), c.tagged);
+        EXPECT_EQ(window().chartInvalidations > before, c.outcome == TagEditOutcome::Changed);
+    }
+    session().saveIfChanged();
+    const auto files = rig.logFiles();
+    ASSERT_EQ(files.size(), 1u);
+    EXPECT_EQ(readFileBytes(files[0]),
+              kVoltsLine + ",probe \xb5 moved\r\n" + kVoltsLine + ",x\r\n");
+}
+
+TEST_F(SessionTest, EveryWayOfEndingSavesExactlyOnce) {
+    const struct {
+        const char* name;
+        std::function<void(SessionTest&)> end;
+        std::size_t files;
+    } cases[] = {
+        {"session end, then close twice",
+         [](SessionTest& t) {
+             t.session().saveIfChanged();
+             t.session().saveIfChanged();
+             t.session().shutDown({});
+             t.session().saveIfChanged();
+         },
+         1},
+        {"destroyed without closing", [](SessionTest&) {}, 0},
+        // A session end that was called off: what came after is saved too.
+        {"session end, new reading, close",
+         [](SessionTest& t) {
+             t.session().saveIfChanged();
+             t.rig.clock.set({2021, 3, 7, 14, 6, 0});
+             t.rig.send(kVolts);
+             t.session().saveIfChanged();
+         },
+         2},
+    };
+    for (const auto& c : cases) {
+        for (const fs::path& f : rig.logFiles()) fs::remove(f);
+        // Each case is a first run: nothing left to recover from the one before.
+        fs::remove(rig.journalFile());
+        rig.clock.set({2021, 3, 7, 14, 5, 9});
+        rig.device = FakeSerialDevice{};
+        rig.startOpen();
+        rig.send(kVolts);
+        c.end(*this);
+        rig.session.reset();
+        EXPECT_EQ(rig.logFiles().size(), c.files) << c.name;
+    }
+}
+
+TEST_F(SessionTest, ShutDownKeepsThePlacementAndClosesThePort) {
+    rig.store([](Settings& s) { s.logFile = "/nowhere/earlier.log"; });
+    rig.startOpen();
+    session().saveIfChanged();
+    session().shutDown({120, 130, 700, 500});
+    EXPECT_FALSE(rig.device.isOpen());
+    const Settings saved = rig.stored();
+    EXPECT_EQ(saved.window, (WindowRect{120, 130, 700, 500}));
+    // An empty list writes no log and leaves the setting on the earlier one.
+    EXPECT_TRUE(rig.logFiles().empty());
+    EXPECT_EQ(saved.logFile, "/nowhere/earlier.log");
+    session().shutDown({0, 0, 1, 1});
+    EXPECT_EQ(rig.stored().window, (WindowRect{120, 130, 700, 500}));
+}
+
+TEST_F(SessionTest, TickBlinksTheArrowWhileOverRange) {
+    rig.startOpen();
+    rig.send(makeReading(9, 0, 0, 42000));
+    session().faceState().arrowVisible = false;
+    session().faceState().blinkCountdown = 0;
+    std::vector<bool> phases;
+    for (int t = 0; t < 8; ++t) {
+        rig.ticks(1);
+        phases.push_back(session().faceState().arrowVisible);
+    }
+    EXPECT_EQ(phases, (std::vector<bool>{true, true, true, true, false, false, false, false}));
+    rig.send(kVolts);
+    EXPECT_FALSE(session().faceState().overRangeArrow);
+    EXPECT_FALSE(session().faceState().arrowVisible);
+}
+
+TEST_F(SessionTest, SuspendClosesThePortAndResumeReopensItSixtyTicksLater) {
+    rig.startOpen();
+    session().powerEvent(4);
+    EXPECT_FALSE(rig.device.isOpen());
+    EXPECT_TRUE(session().meterPort().suspended);
+    rig.ticks(200);
+    EXPECT_FALSE(rig.device.isOpen());
+    session().powerEvent(7);
+    rig.ticks(59);
+    EXPECT_FALSE(rig.device.isOpen());
+    rig.ticks(1);
+    EXPECT_TRUE(rig.device.isOpen());
+    EXPECT_FALSE(session().meterPort().suspended);
+}
+
+TEST_F(SessionTest, DeviceChangeLooksForTheMeterOnlyWhileThePortIsClosed) {
+    for (bool open : {true, false}) {
+        rig.device = FakeSerialDevice{};
+        rig.device.failAllOpens = !open;
+        rig.store([](Settings& s) { s.port = 3; });
+        rig.start();
+        rig.ticks(10);
+        ASSERT_EQ(rig.device.isOpen(), open);
+        session().deviceChange();
+        EXPECT_EQ(session().detection().generation(), open ? 0u : 1u) << open;
+    }
+}
+
+// A run that dies (the session destroyed without saving) leaves its rows in
+// the journal; the next start shows them, saves them at once and empties it.
+TEST_F(SessionTest, NextStartRecoversWhatARunThatDiedHadNotSaved) {
+    const MeterReading other = makeReading(1, 0, 3, 346);
+    const std::string otherLine = " 3/07/2021  2:05:09PM    3.46 VDC";
+    const std::string laterLine = " 3/07/2021  2:06:00PM    3.46 VDC";
+    const auto tag = [](SessionTest& t, std::size_t row, std::u16string_view text) {
+        t.session().editTag(row, text);
+    };
+    const struct {
+        const char* name;
+        std::uint32_t capacity;
+        std::function<void(SessionTest&)> run;
+        std::vector<ReadingRow> rows;  // after the next start
+        std::size_t files;             // logs on disk after the next start
+    } cases[] = {
+        {"nothing logged", 100, [](SessionTest&) {}, {}, 0},
+        {"readings and tags",
+         100,
+         [&](SessionTest& t) {
+             t.rig.send(kVolts);
+             t.rig.send(other);
+             tag(t, 1, u"probe, moved");
+             tag(t, 0, u"gone");
+             tag(t, 0, u"");
+         },
+         {{"", kVoltsLine}, {"probe, moved", otherLine}},
+         1},
+        {"closed cleanly",
+         100,
+         [](SessionTest& t) {
+             t.rig.send(kVolts);
+             t.session().saveIfChanged();
+         },
+         {{"", kVoltsLine}},
+         1},
+        {"saved at a session end, then more",
+         100,
+         [&](SessionTest& t) {
+             t.rig.send(kVolts);
+             t.session().saveIfChanged();
+             t.rig.clock.set({2021, 3, 7, 14, 6, 0});
+             t.rig.send(other);
+             tag(t, 0, u"early");
+         },
+         {{"early", kVoltsLine}, {"", laterLine}},
+         2},
+        {"cleared, then one more",
+         100,
+         [&](SessionTest& t) {
+             t.rig.send(kVolts);
+             t.rig.send(kVolts);
+             t.session().saveIfChanged();
+             t.rig.clock.set({2021, 3, 7, 14, 6, 0});
+             t.session().clear();
+             t.rig.send(other);
+         },
+         {{"", laterLine}},
+         2},
+        {"cleared with nothing after",
+         100,
+         [](SessionTest& t) {
+             t.rig.send(kVolts);
+             t.session().clear();
+         },
+         {},
+         0},
+        // A run that died just after a full ring was saved shows that log again.
+        {"after a full ring",
+         2,
+         [&](SessionTest& t) {
+             for (int i = 0; i < 3; ++i) t.rig.send(other);
+         },
+         {{"", otherLine}},
+         2},
+        {"exactly full twice",
+         2,
+         [&](SessionTest& t) {
+             for (int i = 0; i < 4; ++i) t.rig.send(other);
+         },
+         {{"", otherLine}, {"", otherLine}},
+         2},
+    };
+    for (const auto& c : cases) {
+        for (const fs::path& f : rig.logFiles()) fs::remove(f);
+        fs::remove(rig.journalFile());
+        rig.store([&](Settings& s) {
+            s.logFile.clear();
+            s.listCount = c.capacity;
+        });
+        rig.clock.set({2021, 3, 7, 14, 5, 9});
+        rig.device = FakeSerialDevice{};
+        rig.startOpen();
+        c.run(*this);
+        rig.session.reset();
+        rig.clock.set({2021, 3, 7, 14, 7, 0});
+        rig.start();
+
+        const ReadingList& list = session().readingList();
+        ASSERT_EQ(list.rowCount(), c.rows.size()) << c.name;
+        EXPECT_EQ(window().rows, c.rows.size()) << c.name;
+        ASSERT_EQ(session().history().count(), std::min<std::size_t>(c.rows.size(), c.capacity))
+            << c.name;
+        for (std::size_t i = 0; i < c.rows.size(); ++i) {
+            EXPECT_EQ(list.row(i), c.rows[i]) << c.name << " row " << i;
+            EXPECT_EQ(session().history().slot(static_cast<std::uint32_t>(i)).tagged(),
+                      !c.rows[i].tag.empty())
+                << c.name << " row " << i;
+        }
+        EXPECT_EQ(rig.logFiles().size(), c.files) << c.name;
+        EXPECT_TRUE(parseJournal(readFileBytes(rig.journalFile())).records.empty()) << c.name;
+        // The log that holds the rows is named in the stored settings at once.
+        EXPECT_EQ(rig.stored().logFile, session().settings().logFile) << c.name;
+        rig.session.reset();
+    }
+}
+
+TEST_F(SessionTest, WithoutAJournalTheProgramStillLogsAndSaves) {
+    writeFileBytes(dir.path() / "data", "not a folder");
+    rig.startOpen();
+    rig.send(kVolts);
+    session().saveIfChanged();
+    ASSERT_EQ(rig.logFiles().size(), 1u);
+    EXPECT_EQ(readFileBytes(rig.logFiles()[0]), kVoltsLine + "\r\n");
+    EXPECT_EQ(rig.beeps, 0);
+}
+
+}  // namespace
