@@ -11,6 +11,7 @@
 #include "settings/settings_memory_backend.h"
 #include "support/fake_serial_device.h"
 #include "support/fake_thread_starter.h"
+#include "support/platform_journal_files.h"
 #include "support/scratch_folder.h"
 
 namespace {
@@ -44,6 +45,7 @@ struct Pipeline {
     FakeSerialDevice device;
     FakeSerialPorts ports;
     DeferredThreadStarter threads;
+    PlatformJournalFiles journalFiles;
     FixedClock clock{LocalDateTime{2021, 3, 7, 14, 5, 9}};
     NullWindow window;
     bool withJournal;
@@ -51,10 +53,12 @@ struct Pipeline {
                           .device = device,
                           .ports = ports,
                           .threads = threads,
+                          .journalFiles = journalFiles,
                           .clock = clock,
                           .paths = {(folder.path() / "zintavo").string(),
                                     withJournal ? (folder.path() / "data").string() : "", ""},
                           .beep = {},
+                          .reportProblem = {},
                           .portLabel = {},
                           .probeInterval = std::chrono::milliseconds(100)},
                          window};

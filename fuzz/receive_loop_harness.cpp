@@ -16,6 +16,7 @@
 #include "settings/settings_store.h"
 #include "support/fake_serial_device.h"
 #include "support/fake_thread_starter.h"
+#include "support/platform_journal_files.h"
 
 namespace {
 
@@ -62,10 +63,12 @@ class Rig final : public SessionWindow {
                 .device = device,
                 .ports = ports_,
                 .threads = threads_,
+                .journalFiles = journalFiles_,
                 .clock = clock,
                 .paths = {(home / "zintavo").string(), (home / "data").string(),
                           (home / "cfg").string()},
                 .beep = [this] { ++beeps; },
+                .reportProblem = {},
                 .portLabel = {},
                 .probeInterval = std::chrono::milliseconds(1),
             },
@@ -156,6 +159,7 @@ class Rig final : public SessionWindow {
     SettingsMemoryBackend store_;
     FakeSerialPorts ports_;
     DeferredThreadStarter threads_;
+    PlatformJournalFiles journalFiles_;
 
   public:
     FakeSerialDevice device;

@@ -9,9 +9,11 @@
 #include "app/native_event_filter.h"
 #include "app/system_notifications.h"
 #include "posix/port_map.h"
+#include "posix/posix_journal_file.h"
 #include "posix/posix_serial_device.h"
 #include "posix/posix_serial_ports.h"
 #include "posix/posix_signal_pipe.h"
+#include "posix/posix_system_log.h"
 #include "posix/posix_thread_starter.h"
 #include "posix/posix_user_paths.h"
 #include "qt/qt_settings_backend.h"
@@ -42,6 +44,7 @@ int main(int argc, char** argv) {
     PosixSerialDevice device(portMap);
     PosixSerialPorts ports(portMap);
     PosixThreadStarter threads;
+    PosixJournalFiles journalFiles;
     const SystemClock clock;
 
     MainWindow window(WindowServices{
@@ -50,9 +53,11 @@ int main(int argc, char** argv) {
             .device = device,
             .ports = ports,
             .threads = threads,
+            .journalFiles = journalFiles,
             .clock = clock,
             .paths = paths,
             .beep = [] { QApplication::beep(); },
+            .reportProblem = [](std::string_view problem) { reportProblem("zintavo", problem); },
             .portLabel = [&portMap](std::uint32_t port) { return portMap.deviceLabel(port); },
             .probeInterval = std::chrono::milliseconds(100),
         },
@@ -87,5 +92,6 @@ int main(int argc, char** argv) {
 
     window.show();
     app.exec();
-    return 0;
+    // The list could not be saved: the journal keeps it for the next start.
+    return window.session().listSaved() ? 0 : 1;
 }

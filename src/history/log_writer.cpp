@@ -1,8 +1,9 @@
 #include "history/log_writer.h"
 
 #include <cerrno>
-#include <cstdio>
+#include <cstring>
 #include <filesystem>
+#include <fstream>
 #include <system_error>
 #include <utility>
 
@@ -10,23 +11,40 @@
 
 namespace {
 
+namespace fs = std::filesystem;
+
 // Numbered names tried before giving up on a folder.
 constexpr int kMaxNumberedNames = 999;
 
 enum class CreateResult { Written, Taken, Failed };
 
-CreateResult createAndWrite(const std::string& name, std::string_view content) {
-    // Not every C library honours "x" (the Windows runtime ignores it and
-    // truncates), so an existing file is looked for first as well.
+std::string failure(const std::string& name, int error) {
+    return name + ": " + std::strerror(error != 0 ? error : EIO);
+}
+
+CreateResult createAndWrite(const std::string& name, std::string_view content, std::string& error) {
+    const fs::path path = pathFromUtf8(name);
+    // Not every C library honours an exclusive create (the Windows runtime
+    // ignores it and truncates), so an existing file is looked for first.
     std::error_code ec;
-    if (std::filesystem::exists(name, ec)) return CreateResult::Taken;
+    if (fs::exists(path, ec)) return CreateResult::Taken;
     errno = 0;
-    std::FILE* file = std::fopen(name.c_str(), "wbx");  // exclusive: never replaces a file
-    if (!file) return errno == EEXIST ? CreateResult::Taken : CreateResult::Failed;
-    const bool written = std::fwrite(content.data(), 1, content.size(), file) == content.size();
-    const bool closed = std::fclose(file) == 0;
-    if (written && closed) return CreateResult::Written;
-    std::remove(name.c_str());
+    // __noreplace: libstdc++'s exclusive create, never replacing a file.
+    std::ofstream file(path, std::ios::binary | std::ios::out | std::ios_base::__noreplace);
+    if (!file) {
+        if (errno == EEXIST) return CreateResult::Taken;
+        error = failure(name, errno);
+        return CreateResult::Failed;
+    }
+    // Written, flushed and closed without an error, or it does not count.
+    file.write(content.data(), static_cast<std::streamsize>(content.size()));
+    file.flush();
+    const bool written = file.good();
+    const int writeError = errno;
+    file.close();
+    if (written && !file.fail()) return CreateResult::Written;
+    error = failure(name, written ? errno : writeError);
+    fs::remove(path, ec);
     return CreateResult::Failed;
 }
 
@@ -34,48 +52,60 @@ CreateResult createAndWrite(const std::string& name, std::string_view content) {
 
 std::string logFolderFor(const UserPaths& paths) {
     if (paths.installed && !paths.dataFolder.empty()) return paths.dataFolder;
-    return std::filesystem::path(paths.executablePath).parent_path().string();
+    return utf8FromPath(pathFromUtf8(paths.executablePath).parent_path());
 }
 
-std::optional<std::string> writeNewLogFile(const std::string& name, std::string_view content) {
+std::optional<std::string> writeNewLogFile(const std::string& name, std::string_view content,
+                                           std::string* error) {
+    std::string reason;
     for (int n = 1; n <= kMaxNumberedNames; ++n) {
         std::string candidate = n == 1 ? name : numberedLogFileName(name, n);
-        switch (createAndWrite(candidate, content)) {
+        switch (createAndWrite(candidate, content, reason)) {
             case CreateResult::Written:
                 return candidate;
             case CreateResult::Failed:
+                if (error) *error = reason;
                 return std::nullopt;
             case CreateResult::Taken:
                 break;
         }
     }
+    if (error) *error = name + ": every numbered name is taken";
     return std::nullopt;
 }
 
-LogWriter::LogWriter(const UserPaths& paths, const Clock& clock, std::function<void()> beep)
-    : paths_(paths), clock_(clock), beep_(std::move(beep)) {}
+LogWriter::LogWriter(const UserPaths& paths, const Clock& clock, std::function<void()> beep,
+                     std::function<void(std::string_view)> report)
+    : paths_(paths), clock_(clock), beep_(std::move(beep)), report_(std::move(report)) {}
 
 bool LogWriter::saveLog(const ReadingList& list, Settings& settings) const {
     if (list.rowCount() == 0) return true;
-    namespace fs = std::filesystem;
-    const fs::path executable(paths_.executablePath);
-    const fs::path folder(logFolderFor(paths_));
+    const fs::path executable = pathFromUtf8(paths_.executablePath);
+    const fs::path folder = pathFromUtf8(logFolderFor(paths_));
     // Beside the executable the name keeps the executable path as given.
     const fs::path named =
         folder == executable.parent_path() ? executable : folder / executable.filename();
-    const std::string name = makeLogFileName(named.string(), settings.port, clock_.now());
+    const std::string name = makeLogFileName(utf8FromPath(named), settings.port, clock_.now());
     const std::string content = formatLog(list);
 
-    const fs::path dataFolder(paths_.dataFolder);
+    const fs::path dataFolder = pathFromUtf8(paths_.dataFolder);
     std::error_code ec;
+    std::string firstError;
+    std::string secondError;
     if (folder == dataFolder) fs::create_directories(dataFolder, ec);
-    std::optional<std::string> written = writeNewLogFile(name, content);
+    std::optional<std::string> written = writeNewLogFile(name, content, &firstError);
     if (!written && !dataFolder.empty() && folder != dataFolder) {
         fs::create_directories(dataFolder, ec);
-        written = writeNewLogFile((dataFolder / fs::path(name).filename()).string(), content);
+        written = writeNewLogFile(utf8FromPath(dataFolder / pathFromUtf8(name).filename()), content,
+                                  &secondError);
     }
     if (!written) {
         if (beep_) beep_();
+        if (report_) {
+            report_("the list of " + std::to_string(list.rowCount()) +
+                    " readings could not be saved (" + firstError +
+                    (secondError.empty() ? "" : "; " + secondError) + ")");
+        }
         return false;
     }
     settings.logFile = std::move(*written);

@@ -16,7 +16,9 @@
 // suffix is added instead). One beep when neither place takes the file.
 class LogWriter {
   public:
-    LogWriter(const UserPaths& paths, const Clock& clock, std::function<void()> beep);
+    // `report` hears why a save failed, for the user or an administrator to find.
+    LogWriter(const UserPaths& paths, const Clock& clock, std::function<void()> beep,
+              std::function<void(std::string_view)> report = {});
 
     // Saves every row and points settings.logFile at the file written.
     // True when the rows are on disk (an empty list writes nothing and counts
@@ -27,6 +29,7 @@ class LogWriter {
     const UserPaths& paths_;
     const Clock& clock_;
     std::function<void()> beep_;
+    std::function<void(std::string_view)> report_;
 };
 
 // The folder that takes the logs: the executable's own folder, except for an
@@ -35,5 +38,7 @@ class LogWriter {
 std::string logFolderFor(const UserPaths& paths);
 
 // Creates `name`, or the first free numbered variant of it, and writes
-// `content`; returns the name written. Nothing is left behind on failure.
-std::optional<std::string> writeNewLogFile(const std::string& name, std::string_view content);
+// `content`; returns the name written. Nothing is left behind on failure,
+// and `error` (when given) says what went wrong.
+std::optional<std::string> writeNewLogFile(const std::string& name, std::string_view content,
+                                           std::string* error = nullptr);

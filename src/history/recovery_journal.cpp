@@ -1,5 +1,6 @@
 #include "history/recovery_journal.h"
 
+#include <algorithm>
 #include <charconv>
 #include <filesystem>
 #include <optional>
@@ -15,6 +16,7 @@ namespace fs = std::filesystem;
 
 constexpr std::string_view kLineEnd = "\r\n";
 constexpr char kStart = 'B';
+constexpr char kPort = 'P';
 constexpr char kReading = 'R';
 constexpr char kTag = 'T';
 
@@ -32,11 +34,14 @@ std::optional<NumberedText> splitNumber(std::string_view body) {
     return result;
 }
 
-// A FIFO or a device in the journal's place could block every write.
-bool usableFile(const std::string& path) {
-    std::error_code ec;
-    const fs::file_status status = fs::status(path, ec);
-    return !fs::exists(status) || fs::is_regular_file(status);
+std::string record(char kind, std::string_view body) {
+    std::string out;
+    out.reserve(body.size() + 4);
+    out += kind;
+    out += ' ';
+    out += body;
+    out += kLineEnd;
+    return out;
 }
 
 }  // namespace
@@ -60,6 +65,11 @@ JournalContents parseJournal(std::string_view content) {
             journal.started = true;
             journal.rowsBefore = start->number;
             journal.logFile = std::string(start->rest);
+        } else if (kind == kPort) {
+            std::uint32_t port = 0;
+            const char* bodyEnd = body.data() + body.size();
+            const auto [stop, ec] = std::from_chars(body.data(), bodyEnd, port);
+            if (ec == std::errc() && stop == bodyEnd) journal.port = port;
         } else if (kind == kReading) {
             journal.records.push_back({JournalRecord::Kind::Reading, 0, std::string(body)});
         } else if (kind == kTag) {
@@ -100,68 +110,85 @@ std::size_t replayJournal(const JournalContents& journal, std::string_view logFi
     return applied;
 }
 
-RecoveryJournal::RecoveryJournal(std::string path) : path_(std::move(path)) {
-    if (path_.empty()) return;
+std::string journalPath(std::string_view dataFolder, int number) {
+    if (dataFolder.empty()) return {};
+    const std::string name =
+        number <= 1 ? "journal.txt" : "journal-" + std::to_string(number) + ".txt";
+    return (fs::path(dataFolder) / name).string();
+}
+
+std::vector<std::string> journalPathsIn(std::string_view dataFolder) {
+    std::vector<std::pair<int, std::string>> found;
     std::error_code ec;
-    const fs::path file(path_);
-    if (file.has_parent_path()) fs::create_directories(file.parent_path(), ec);
-    if (!usableFile(path_)) return;
-    if (const std::optional<std::string> content = readRegularFile(path_)) {
+    if (dataFolder.empty()) return {};
+    for (const fs::directory_entry& entry : fs::directory_iterator(dataFolder, ec)) {
+        const std::string name = entry.path().filename().string();
+        int number = 0;
+        if (name == "journal.txt") {
+            number = 1;
+        } else if (name.starts_with("journal-") && name.ends_with(".txt")) {
+            const std::string_view digits(name.data() + 8, name.size() - 12);
+            const auto [end, parsed] =
+                std::from_chars(digits.data(), digits.data() + digits.size(), number);
+            if (parsed != std::errc() || end != digits.data() + digits.size() || number < 2)
+                continue;
+        } else {
+            continue;
+        }
+        found.emplace_back(number, entry.path().string());
+    }
+    std::sort(found.begin(), found.end());
+    std::vector<std::string> paths;
+    for (auto& [number, path] : found) paths.push_back(std::move(path));
+    return paths;
+}
+
+RecoveryJournal::RecoveryJournal(std::unique_ptr<JournalFile> file) : file_(std::move(file)) {
+    if (!file_ || !file_->isOpen()) {
+        file_.reset();
+        return;
+    }
+    if (const std::optional<std::string> content = file_->read()) {
         const std::size_t end = content->rfind(kLineEnd);
         const std::size_t whole = end == std::string::npos ? 0 : end + kLineEnd.size();
-        if (whole < content->size()) fs::resize_file(file, whole, ec);
+        if (whole < content->size()) file_->truncate(whole);
     }
-    file_ = std::fopen(path_.c_str(), "ab");
-}
-
-RecoveryJournal::~RecoveryJournal() {
-    close();
-}
-
-std::string RecoveryJournal::pathIn(std::string_view dataFolder) {
-    if (dataFolder.empty()) return {};
-    return (fs::path(dataFolder) / "journal.txt").string();
 }
 
 JournalContents RecoveryJournal::read() const {
-    if (path_.empty()) return {};
-    const std::optional<std::string> content = readRegularFile(path_);
+    if (!file_) return {};
+    const std::optional<std::string> content = file_->read();
     return content ? parseJournal(*content) : JournalContents{};
 }
 
-void RecoveryJournal::restart(std::size_t rowsBefore, std::string_view logFile) {
+void RecoveryJournal::restart(std::size_t rowsBefore, std::string_view logFile, std::uint32_t port,
+                              std::uint32_t reserveRecords) {
+    if (!file_) return;
     // A journal that failed earlier gets a fresh chance with an empty file.
-    if (path_.empty() || !usableFile(path_)) return;
-    close();
-    std::FILE* emptied = std::fopen(path_.c_str(), "wb");
-    if (!emptied) return;
-    std::fclose(emptied);
-    file_ = std::fopen(path_.c_str(), "ab");
-    pendingStart_ = std::string(1, kStart) + ' ' + std::to_string(rowsBefore) + ' ' +
-                    std::string(logFile) + std::string(kLineEnd);
+    broken_ = !file_->truncate(0);
+    file_->reserve(std::uint64_t{reserveRecords} * kReservePerRecord + 4096);
+    write(record(kStart, std::to_string(rowsBefore) + ' ' + std::string(logFile)) +
+          record(kPort, std::to_string(port)));
+}
+
+void RecoveryJournal::recordPort(std::uint32_t port) {
+    write(record(kPort, std::to_string(port)));
 }
 
 void RecoveryJournal::appendReading(std::string_view text) {
-    write(std::string(1, kReading) + ' ' + std::string(text) + std::string(kLineEnd));
+    write(record(kReading, text));
 }
 
 void RecoveryJournal::appendTag(std::size_t row, std::string_view tag) {
-    write(std::string(1, kTag) + ' ' + std::to_string(row) + ' ' + std::string(tag) +
-          std::string(kLineEnd));
+    write(record(kTag, std::to_string(row) + ' ' + std::string(tag)));
 }
 
-void RecoveryJournal::write(std::string_view record) {
-    if (!file_) return;
-    const std::string bytes = pendingStart_ + std::string(record);
-    const bool written = std::fwrite(bytes.data(), 1, bytes.size(), file_) == bytes.size();
-    if (!written || std::fflush(file_) != 0) {
-        close();
-        return;
-    }
-    pendingStart_.clear();
+void RecoveryJournal::remove() {
+    if (file_) file_->remove();
+    file_.reset();
 }
 
-void RecoveryJournal::close() {
-    if (file_) std::fclose(file_);
-    file_ = nullptr;
+void RecoveryJournal::write(std::string_view bytes) {
+    if (!file_ || broken_) return;
+    if (!file_->append(bytes)) broken_ = true;
 }

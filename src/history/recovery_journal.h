@@ -1,11 +1,13 @@
 #pragma once
 
 #include <cstddef>
-#include <cstdio>
+#include <cstdint>
+#include <memory>
 #include <string>
 #include <string_view>
 #include <vector>
 
+#include "history/journal_file.h"
 #include "history/reading_list.h"
 #include "history/sample_history.h"
 
@@ -18,11 +20,13 @@ struct JournalRecord {
     friend bool operator==(const JournalRecord&, const JournalRecord&) = default;
 };
 
-// What a journal file holds: where its changes start from, and the changes.
+// What a journal file holds: where its changes start from, the port of the
+// program that wrote it, and the changes.
 struct JournalContents {
     bool started = false;        // a complete start record was found
     std::size_t rowsBefore = 0;  // rows the list held when the journal started
     std::string logFile;         // the log those rows came from
+    std::uint32_t port = 0;      // the port its readings came from (0: not recorded)
     std::vector<JournalRecord> records;
 };
 
@@ -38,46 +42,54 @@ JournalContents parseJournal(std::string_view content);
 std::size_t replayJournal(const JournalContents& journal, std::string_view logFile,
                           ReadingList& list, SampleHistory& history);
 
+// The journals in the per-user data folder: one per running window, named
+// journal.txt, journal-2.txt, journal-3.txt, ... ("" when there is no folder).
+std::string journalPath(std::string_view dataFolder, int number);
+// The journal files there now, in the order of their numbers.
+std::vector<std::string> journalPathsIn(std::string_view dataFolder);
+
 // Keeps every change to the reading list since the last save in a file, one
 // record per write, so that a crash, a kill or a power cut loses at most the
-// change in flight. A journal that cannot be opened does nothing.
+// change in flight. The file stays locked for this program while it runs; a
+// journal without a file does nothing.
 class RecoveryJournal {
   public:
+    // Bytes set aside per record so that a full list can be journaled on a
+    // disk that fills up while the program runs.
+    static constexpr std::uint64_t kReservePerRecord = 64;
+
     // No file: every call does nothing.
     RecoveryJournal() = default;
-    // Opens (creating folders as needed) the journal at `path` for appending;
-    // a torn last record is cut off first so that new records follow whole ones.
-    explicit RecoveryJournal(std::string path);
-    ~RecoveryJournal();
-    RecoveryJournal(const RecoveryJournal&) = delete;
-    RecoveryJournal& operator=(const RecoveryJournal&) = delete;
-    RecoveryJournal(RecoveryJournal&& other) noexcept;
-    RecoveryJournal& operator=(RecoveryJournal&& other) noexcept;
-
-    // The journal's place in the per-user data folder ("" when there is none).
-    static std::string pathIn(std::string_view dataFolder);
+    // Takes a locked journal file; a torn last record is cut off first so that
+    // new records follow whole ones.
+    explicit RecoveryJournal(std::unique_ptr<JournalFile> file);
 
     bool isOpen() const { return file_ != nullptr; }
-    const std::string& path() const { return path_; }
+    // A write failed since the last restart: the records after it are missing.
+    bool broken() const { return broken_; }
 
     // The complete records on disk.
     JournalContents read() const;
 
     // Empties the journal: the list now holds `rowsBefore` rows, all of them
-    // in `logFile` (or none, after a Clear). The next record says so first.
-    void restart(std::size_t rowsBefore, std::string_view logFile);
+    // in `logFile` (or none, after a Clear), and readings come from `port`.
+    // Disk space is set aside for `reserveRecords` records.
+    void restart(std::size_t rowsBefore, std::string_view logFile, std::uint32_t port,
+                 std::uint32_t reserveRecords);
+    // The readings come from another port from now on.
+    void recordPort(std::uint32_t port);
     // A new row with the reading text `text`, appended at the list's end.
     void appendReading(std::string_view text);
     // Row `row` got the tag `tag` (empty: its tag was removed).
     void appendTag(std::size_t row, std::string_view tag);
+    // The list is saved and the program ends: the journal goes with it.
+    void remove();
 
   private:
-    // Writes one record (after a pending start record) with a single write.
-    // A failed write closes the journal, so that no record follows a torn one.
+    // Writes one record with a single write. After a failed write nothing is
+    // written until the next restart, so that no record follows a torn one.
     void write(std::string_view record);
-    void close();
 
-    std::string path_;
-    std::FILE* file_ = nullptr;
-    std::string pendingStart_;
+    std::unique_ptr<JournalFile> file_;
+    bool broken_ = false;
 };

@@ -2,6 +2,7 @@
 
 #include <fcntl.h>
 #include <poll.h>
+#include <sys/file.h>
 #include <sys/ioctl.h>
 #include <termios.h>
 #include <unistd.h>
@@ -64,8 +65,18 @@ bool PosixSerialDevice::open(std::uint32_t portNumber) {
     if (fd_ >= 0) return true;
     const auto path = map_.devicePath(portNumber);
     if (!path) return false;
-    fd_ = ::open(path->c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
-    return fd_ >= 0;
+    const int fd = ::open(path->c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
+    if (fd < 0) return false;
+    // One program per line: a port another window (or probe) holds is left
+    // alone, closed again without a flush that would take its bytes. The lock
+    // also holds against root, whom TIOCEXCL does not stop.
+    if (flock(fd, LOCK_EX | LOCK_NB) != 0) {
+        ::close(fd);
+        return false;
+    }
+    ioctl(fd, TIOCEXCL);
+    fd_ = fd;
+    return true;
 }
 
 void PosixSerialDevice::purge() {
@@ -123,6 +134,8 @@ SerialIo PosixSerialDevice::read(std::span<std::uint8_t> into) {
 void PosixSerialDevice::close() {
     if (fd_ < 0) return;
     tcflush(fd_, TCIOFLUSH);
+    // A line that stays up (a pseudo-terminal) would stay exclusive otherwise.
+    ioctl(fd_, TIOCNXCL);
     ::close(fd_);
     fd_ = -1;
 }

@@ -6,6 +6,7 @@
 #include "history/log_reader.h"
 #include "history/logged_reading.h"
 #include "history/windows1252.h"
+#include "session/journal_recovery.h"
 #include "settings/settings_store.h"
 
 MeterSession::MeterSession(SessionServices services, SessionWindow& window)
@@ -15,8 +16,7 @@ MeterSession::MeterSession(SessionServices services, SessionWindow& window)
       port_(services_.device, this),
       detection_(services_.ports, listedPorts_, services_.threads, services_.probeInterval),
       link_(port_, settings_, detection_, *this),
-      logWriter_(services_.paths, services_.clock, services_.beep),
-      journal_(RecoveryJournal::pathIn(services_.paths.dataFolder)),
+      logWriter_(services_.paths, services_.clock, services_.beep, services_.reportProblem),
       rowLabel_([this](std::size_t row) {
           return row < list_.rowCount() ? windows1252ToUtf16(list_.row(row).tag) : std::u16string();
       }) {}
@@ -36,11 +36,15 @@ void MeterSession::start() {
     window_.placeWindow(settings_.window);
 
     loadLog(settings_.logFile, list_, *history_);
-    // A journal with records means the last run ended without saving them.
-    if (replayJournal(journal_.read(), settings_.logFile, list_, *history_) > 0)
+    // Journals with records mean that runs ended without saving them.
+    TakenJournals taken = takeJournals(services_.journalFiles, services_.paths.dataFolder,
+                                       settings_, list_, *history_, logWriter_);
+    journal_ = std::move(taken.own);
+    // Put back, the rows are saved at once; until that succeeds the journal keeps them.
+    if (taken.replayed > 0)
         saveLogNow();
     else
-        journal_.restart(list_.rowCount(), settings_.logFile);
+        restartJournal();
     if (list_.rowCount() > 0) {
         window_.rowsAppended(list_.rowCount());
         window_.scrollToRow(list_.rowCount() - 1);
@@ -76,6 +80,7 @@ void MeterSession::onMeterReading() {
     face_.linkSpriteVisible = port_.linkActivity != 0 && !face_.linkSpriteVisible;
     if (std::optional<LoggedReading> logged = decideLogging(port_.reading, services_.clock)) {
         journal_.appendReading(logged->line);
+        checkJournal();
         addReadingLine(std::move(logged->line));
         history_->append(logged->value, logged->timeOfDay, false);
         ++listChanges_;
@@ -107,7 +112,7 @@ void MeterSession::saveAndClearWhenFull() {
     // crash cannot point the next start at an older log.
     writeSettings();
     clearHistory();
-    journal_.restart(0, settings_.logFile);
+    restartJournal();
 }
 
 void MeterSession::clearHistory() {
@@ -132,7 +137,7 @@ void MeterSession::invalidateFace() {
 
 void MeterSession::clear() {
     clearHistory();
-    journal_.restart(0, settings_.logFile);
+    restartJournal();
     ++listChanges_;
     updateScrollBar();
     window_.invalidateChart();
@@ -188,12 +193,14 @@ void MeterSession::portChosen(int index) {
     portList_.selected = index;
     // A new port does not reload the log: the list already holds it.
     link_.onPortSelected(readPortFromList(portList_));
+    journal_.recordPort(settings_.port);
 }
 
 TagEditOutcome MeterSession::editTag(std::size_t row, std::optional<std::u16string_view> text) {
     const TagEditOutcome outcome = onTagEditEnd(list_, *history_, row, text);
     if (outcome != TagEditOutcome::Changed) return outcome;
     journal_.appendTag(row, list_.row(row).tag);
+    checkJournal();
     ++listChanges_;
     window_.invalidateChart();
     return outcome;
@@ -207,19 +214,36 @@ void MeterSession::deviceChange() {
     link_.onDeviceChange();
 }
 
-void MeterSession::saveIfChanged() {
+bool MeterSession::saveIfChanged() {
     // Several endings may follow one another (session end, then quit); the
-    // list is saved again only if it changed in between.
-    if (!started_ || savedAtChange_ == listChanges_) return;
-    savedAtChange_ = listChanges_;
-    saveLogNow();
+    // list is saved again only if it changed in between, or the last try failed.
+    if (!started_) return false;
+    if (listSaved()) return true;
+    const std::uint64_t changes = listChanges_;
+    if (!saveLogNow()) return false;
+    savedAtChange_ = changes;
+    return true;
 }
 
 bool MeterSession::saveLogNow() {
     if (!logWriter_.saveLog(list_, settings_)) return false;
     writeSettings();
-    journal_.restart(list_.rowCount(), settings_.logFile);
+    restartJournal();
     return true;
+}
+
+void MeterSession::restartJournal() {
+    journal_.restart(list_.rowCount(), settings_.logFile, settings_.port, settings_.listCount);
+    checkJournal();
+}
+
+void MeterSession::checkJournal() {
+    if (!journal_.broken() || journalReported_) return;
+    journalReported_ = true;
+    if (services_.reportProblem)
+        services_.reportProblem(
+            "the recovery journal could not be written: a crash now "
+            "would lose the readings since the last save");
 }
 
 void MeterSession::shutDown(const WindowRect& normalFrame) {
@@ -228,6 +252,7 @@ void MeterSession::shutDown(const WindowRect& normalFrame) {
     settings_.window = normalFrame;
     writeSettings();
     port_.close();
+    if (listSaved()) journal_.remove();
 }
 
 void MeterSession::renderFace(Canvas& canvas) const {
@@ -246,4 +271,5 @@ void MeterSession::writeSettings() {
 void MeterSession::showDetectedPort() {
     showPortInList(portList_, settings_.port);
     window_.selectPortEntry(portList_.selected);
+    journal_.recordPort(settings_.port);
 }

@@ -15,6 +15,7 @@
 #include "drawing/canvas.h"
 #include "face/face_tick.h"
 #include "face/meter_face_state.h"
+#include "history/journal_file.h"
 #include "history/log_writer.h"
 #include "history/reading_list.h"
 #include "history/recovery_journal.h"
@@ -41,9 +42,13 @@ struct SessionServices {
     SerialDevice& device;  // the main link's port
     SerialPorts& ports;    // port enumeration and the probes' devices
     ThreadStarter& threads;
+    JournalFiles& journalFiles;  // each window's recovery journal, locked while it runs
     const Clock& clock;
     UserPaths paths;
     std::function<void()> beep;
+    // Where a lost save or journal is reported for a user or an administrator
+    // to find (standard error, the system log); the window shows nothing.
+    std::function<void(std::string_view)> reportProblem;
     // Device name shown beside a port's number in the list ("" for none).
     std::function<std::string(std::uint32_t)> portLabel;
     std::chrono::milliseconds probeInterval{100};
@@ -96,12 +101,17 @@ class MeterSession final : private ReadingListener, private LinkOwner {
     void powerEvent(unsigned eventCode);
     void deviceChange();
 
-    // Saves the list unless it has not changed since the last save. Every
-    // ending calls it (close, session end, quit); only the first with news writes.
-    void saveIfChanged();
+    // Saves the list unless it has not changed since the last successful save.
+    // Every ending calls it (close, session end, quit); only the first with
+    // news writes. False when the list could not be saved.
+    bool saveIfChanged();
     // After the last save: stores the window's normal rectangle and every
-    // setting, closes the port and ends detection. Later calls do nothing.
+    // setting and closes the port. The journal goes only when the list as it
+    // is now has been saved; otherwise the next start puts it back. Later
+    // calls do nothing.
     void shutDown(const WindowRect& normalFrame);
+    // The list as it is now is on disk (the program may end with success).
+    bool listSaved() const { return savedAtChange_ == listChanges_; }
 
     // The panels, drawn from the records.
     void renderFace(Canvas& canvas) const;
@@ -142,6 +152,9 @@ class MeterSession final : private ReadingListener, private LinkOwner {
     void invalidateFace();
     // Saves the list to a new log; on success the journal starts afresh.
     bool saveLogNow();
+    // The journal starts afresh from the list as it is now.
+    void restartJournal();
+    void checkJournal();
 
     SessionServices services_;
     SessionWindow& window_;
@@ -167,6 +180,7 @@ class MeterSession final : private ReadingListener, private LinkOwner {
     int chartHeight_ = 0;
     bool started_ = false;
     bool shutDown_ = false;
+    bool journalReported_ = false;
     // Changes to the list, counted so that each save knows whether it has news.
     std::uint64_t listChanges_ = 1;
     std::uint64_t savedAtChange_ = 0;

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <filesystem>
 #include <functional>
 #include <optional>
 #include <string>
@@ -37,3 +38,8 @@ using EnvironmentLookup = std::function<std::optional<std::string>(std::string_v
 // or, on Windows, below a Program Files folder.
 UserPaths resolveUserPaths(UserFolderRules rules, const EnvironmentLookup& environment,
                            std::string executablePath);
+
+// Paths are UTF-8 text throughout the program; these make them what the
+// system's file calls take (wide on Windows) and back.
+std::filesystem::path pathFromUtf8(std::string_view utf8);
+std::string utf8FromPath(const std::filesystem::path& path);

@@ -21,6 +21,7 @@
 #include "settings/settings_store.h"
 #include "support/fake_serial_device.h"
 #include "support/fake_thread_starter.h"
+#include "support/platform_journal_files.h"
 #include "support/temp_dir.h"
 
 namespace fs = std::filesystem;
@@ -56,6 +57,7 @@ class MainWindowTest : public ::testing::Test {
     FakeSerialDevice device;
     FakeSerialPorts ports;
     DeferredThreadStarter threads;
+    PlatformJournalFiles journalFiles;
     FixedClock clock{{2021, 3, 7, 14, 5, 9}};
     QPoint cursor;
     std::unique_ptr<MainWindow> window;
@@ -80,10 +82,12 @@ class MainWindowTest : public ::testing::Test {
                     .device = device,
                     .ports = ports,
                     .threads = threads,
+                    .journalFiles = journalFiles,
                     .clock = clock,
                     .paths = {(dir.path() / "bin" / "zintavo").string(),
                               (dir.path() / "data").string(), (dir.path() / "cfg").string()},
                     .beep = {},
+                    .reportProblem = {},
                     .portLabel = {},
                     .probeInterval = std::chrono::milliseconds(1),
                 },

@@ -143,6 +143,60 @@ case_history_fill() {
     echo "${#logs[@]} logs, $full of them full"
 }
 
+# The disk fills while the program streams: the close cannot save the list,
+# says so (exit status, standard error) and keeps it in the journal, which had
+# its room set aside; the next start, with room again, saves every reading.
+case_full_disk() {
+    [ "$(id -u)" -eq 0 ] || skip "mounting a small filesystem needs root"
+    local home=$WORK/user disk=$WORK/user/disk size
+    prepare_home "$home" $PORT
+    size=$(($(stat -c %s "$PROGRAM") / 1048576 + 12))
+    mkdir -p "$disk"
+    mount -t tmpfs -o size=${size}m zintavo-e2e "$disk" 2>/dev/null || skip "cannot mount a tmpfs"
+    trap 'umount "$disk" 2>/dev/null; cleanup' EXIT
+    # The executable's folder and the data folder both live on the small disk.
+    mv "$home/bin" "$disk/bin"
+    ln -s "$disk/bin" "$home/bin"
+    use_home "$home"
+    export XDG_DATA_HOME=$disk/data
+    write_numbered_script "$home/numbered.txt" 5 1 9000
+
+    start_sim "$home" --script "$home/numbered.txt" --rate 10
+    start_program "$home"
+    expect_port_held
+    sleep 2
+    dd if=/dev/zero of="$disk/filler" bs=64k 2>/dev/null
+    [ "$(df --output=avail "$disk" | tail -n1)" -lt 64 ] || fail "the disk did not fill"
+    sleep 3
+    press_escape
+    for _ in $(seq 300); do program_running || break; sleep 0.1; done
+    program_running && fail "the program did not end"
+    wait "$PROGRAM_PID"
+    local status=$?
+    [ $status -ne 0 ] || fail "a close that saved nothing ended with status 0"
+    grep -q "could not be saved" "$home/program.log" || fail "nothing said the list was lost"
+    [ -z "$(find "$disk/bin" -name '*.log')" ] || fail "a log was written to a full disk"
+    local kept
+    kept=$(cat "$disk"/data/Vorrelind/Zintavo/journal*.txt | sed -n 's/^R //p' | tr -d '\r' |
+        cut -c23- | awk '{ print $1 + 0 }')
+    [ "$(wc -l <<<"$kept")" -ge 30 ] || fail "the journal kept only $(wc -l <<<"$kept") readings"
+    expect_each_once "$(head -n1 <<<"$kept")" "$(tail -n1 <<<"$kept")" <<<"$kept"
+
+    # Room again: the next start puts the list back and saves it at once.
+    rm -f "$disk/filler"
+    start_program "$home"
+    sleep 2
+    press_escape
+    wait_program
+    stop_sim
+    local counts
+    counts=$(logged_counts $(ls -tr "$disk"/bin/*.log | head -n1)) || fail "foreign lines"
+    grep -qxF "$(tail -n1 <<<"$kept")" <<<"$counts" || fail "the last kept reading is not in the log"
+    expect_each_once "$(head -n1 <<<"$counts")" "$(tail -n1 <<<"$kept")" \
+        <<<"$(awk -v last="$(tail -n1 <<<"$kept")" '$1 <= last' <<<"$counts")"
+    echo "$(wc -l <<<"$kept") readings kept over the full disk, all saved after it"
+}
+
 # Damaged settings files, each with the port kept readable so logging can be checked.
 damaged_junk_values() {
     printf '%s\n' '[General]' 'Window=wide, tall' 'Port=201' 'Baud=fast' 'Flags=-7' \
@@ -199,7 +253,8 @@ case_damaged_settings() {
         ls -tr "$home"/bin/*.log | xargs cat >"$home/all.txt"
         check_log_lines "$home/all.txt" 3
         local saved
-        saved=$(sed -n 's/^ListCount=//p' "$home/cfg/Vorrelind/Zintavo.conf")
+        # Random junk may form sections of its own: only [General] counts.
+        saved=$(sed -n '/^\[General\]$/,/^\[/s/^ListCount=//p' "$home/cfg/Vorrelind/Zintavo.conf")
         [ -n "$saved" ] && [ "$saved" -ge 1 ] && [ "$saved" -le 32768 ] ||
             fail "ListCount saved as '$saved'"
     done

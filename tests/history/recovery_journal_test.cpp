@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "support/platform_journal_files.h"
 #include "support/temp_dir.h"
 
 namespace {
@@ -55,6 +56,12 @@ TEST(ParseJournal, RecordsStartAndTornEnds) {
          "/logs/a.log",
          {{Kind::Reading, 0, kLine1}}},
         {"torn start", "B 2 /logs/a", false, 0, "", {}},
+        {"ports, the last one counts",
+         start + "P 201\r\nR " + kLine1 + "\r\nP 7\r\nP x\r\n",
+         true,
+         2,
+         "/logs/a.log",
+         {{Kind::Reading, 0, kLine1}}},
         {"no start first", "R " + kLine1 + "\r\n" + start, false, 0, "", {}},
         {"bad start number", "B x /logs/a.log\r\nR " + kLine1 + "\r\n", false, 0, "", {}},
         {"LF alone ends nothing",
@@ -166,45 +173,38 @@ TEST(ReplayJournal, RecoveredReadingsKeepTheirTimeOfDayAndWrapTheRing) {
     EXPECT_EQ(history.slot(1).timeOfDay, packTimeOfDay(2, 5, 10));
 }
 
-TEST(RecoveryJournal, WritesWholeRecordsThatReadBack) {
+RecoveryJournal openJournal(const std::string& path) {
+    auto file = PlatformJournalFiles().make();
+    EXPECT_EQ(file->open(path), JournalFile::Open::locked) << path;
+    return RecoveryJournal(std::move(file));
+}
+
+TEST(RecoveryJournal, WritesWholeRecordsThatReadBackAndRestartsEmpty) {
     TempDir dir;
-    const std::string path = RecoveryJournal::pathIn(dir.file("data"));
-    RecoveryJournal journal(path);
+    const std::string path = journalPath(dir.path().string(), 1);
+    RecoveryJournal journal = openJournal(path);
     ASSERT_TRUE(journal.isOpen());
-    journal.restart(2, "/logs/a.log");
-    EXPECT_EQ(readFileBytes(path), "") << "a start alone is not written";
+    journal.restart(2, "/logs/a.log", 201, 100);
     journal.appendReading(kLine3);
     // Each record is on disk at once, not when the journal closes.
-    EXPECT_EQ(readFileBytes(path), "B 2 /logs/a.log\r\nR " + kLine3 + "\r\n");
+    EXPECT_EQ(readFileBytes(path), "B 2 /logs/a.log\r\nP 201\r\nR " + kLine3 + "\r\n");
+    journal.recordPort(7);
     journal.appendTag(2, "probe \xb5");
-    const JournalContents read = journal.read();
+    JournalContents read = journal.read();
     EXPECT_TRUE(read.started);
     EXPECT_EQ(read.rowsBefore, 2u);
     EXPECT_EQ(read.logFile, "/logs/a.log");
+    EXPECT_EQ(read.port, 7u);
     const std::vector<JournalRecord> want{{Kind::Reading, 0, kLine3}, {Kind::Tag, 2, "probe \xb5"}};
     EXPECT_EQ(read.records, want);
-}
 
-TEST(RecoveryJournal, RestartEmptiesAndTheNextRecordSaysWhereItStarts) {
-    TempDir dir;
-    const std::string path = dir.file("journal.txt");
-    RecoveryJournal journal(path);
-    journal.restart(0, "a.log");
-    journal.appendReading(kLine1);
-    journal.appendReading(kLine2);
-    struct Case {
-        std::size_t rows;
-        const char* logFile;
-    };
-    for (const Case& c : {Case{2, "b.log"}, Case{0, "b.log"}, Case{40, "c.log"}}) {
-        journal.restart(c.rows, c.logFile);
-        EXPECT_EQ(fs::file_size(path), 0u) << c.logFile;
-        journal.appendReading(kLine3);
-        const JournalContents read = journal.read();
-        EXPECT_EQ(read.rowsBefore, c.rows);
-        EXPECT_EQ(read.logFile, c.logFile);
-        EXPECT_EQ(read.records.size(), 1u);
-    }
+    journal.restart(0, "b.log", 7, 100);
+    read = journal.read();
+    EXPECT_EQ(read.rowsBefore, 0u);
+    EXPECT_EQ(read.logFile, "b.log");
+    EXPECT_TRUE(read.records.empty());
+    journal.remove();
+    EXPECT_FALSE(fs::exists(path));
 }
 
 TEST(RecoveryJournal, OpeningCutsATornRecordSoNewOnesFollowWholeOnes) {
@@ -224,10 +224,7 @@ TEST(RecoveryJournal, OpeningCutsATornRecordSoNewOnesFollowWholeOnes) {
     };
     for (const Case& c : cases) {
         writeFileBytes(path, c.before);
-        {
-            RecoveryJournal journal(path);
-            journal.appendReading(kLine3);
-        }
+        openJournal(path).appendReading(kLine3);
         const JournalContents read = parseJournal(readFileBytes(path));
         EXPECT_EQ(read.records.size(), c.recordsAfter) << c.name;
         if (c.recordsAfter > 0) {
@@ -236,28 +233,43 @@ TEST(RecoveryJournal, OpeningCutsATornRecordSoNewOnesFollowWholeOnes) {
     }
 }
 
-TEST(RecoveryJournal, UnusablePlacesMeanNoJournal) {
+// The journal's file: locked for one holder, and only while the path still names it.
+TEST(JournalFile, OneHolderAtATime) {
     TempDir dir;
-    writeFileBytes(dir.path() / "blocker", "x");
-    fs::create_directories(dir.path() / "folder" / "journal.txt");
-    struct Case {
-        const char* name;
-        std::string path;
-    };
-    const Case cases[] = {
-        {"no data folder", RecoveryJournal::pathIn("")},
-        {"folder under a file", dir.file("blocker/data/journal.txt")},
-        {"a folder in its place", dir.file("folder/journal.txt")},
-    };
-    for (const Case& c : cases) {
-        RecoveryJournal journal(c.path);
-        EXPECT_FALSE(journal.isOpen()) << c.name;
-        journal.restart(0, "a.log");
-        journal.appendReading(kLine1);
-        journal.appendTag(0, "t");
-        EXPECT_FALSE(journal.read().started) << c.name;
-    }
-    EXPECT_EQ(readFileBytes(dir.path() / "blocker"), "x");
+    PlatformJournalFiles files;
+    const std::string path = dir.file("journal.txt");
+    auto first = files.make();
+    auto second = files.make();
+    ASSERT_EQ(first->open(path), JournalFile::Open::locked);
+    EXPECT_EQ(second->open(path), JournalFile::Open::busy);
+    EXPECT_TRUE(first->append("abc"));
+    EXPECT_TRUE(first->truncate(1));
+    EXPECT_TRUE(first->append("de"));
+    EXPECT_EQ(first->read(), std::optional<std::string>("ade"));
+    first->reserve(1 << 20);
+    EXPECT_EQ(fs::file_size(path), 3u) << "a reserve keeps the content";
+    first->close();
+    ASSERT_EQ(second->open(path), JournalFile::Open::locked);
+    second->remove();
+    EXPECT_FALSE(fs::exists(path));
+
+    fs::create_directories(dir.path() / "folder");
+    EXPECT_EQ(first->open(dir.file("folder")), JournalFile::Open::failed);
+    EXPECT_EQ(first->open(dir.file("missing/journal.txt")), JournalFile::Open::failed);
+    EXPECT_FALSE(first->isOpen());
+}
+
+TEST(JournalPaths, NumberedInOrderAndNothingElse) {
+    TempDir dir;
+    for (const char* name : {"journal-10.txt", "journal.txt", "journal-2.txt", "journal-1.txt",
+                             "journal-x.txt", "journal.txt.bak", "other.txt"})
+        writeFileBytes(dir.path() / name, "");
+    std::vector<std::string> names;
+    for (const std::string& path : journalPathsIn(dir.path().string()))
+        names.push_back(fs::path(path).filename().string());
+    EXPECT_EQ(names, (std::vector<std::string>{"journal.txt", "journal-2.txt", "journal-10.txt"}));
+    EXPECT_EQ(fs::path(journalPath(dir.path().string(), 3)).filename(), "journal-3.txt");
+    EXPECT_EQ(journalPath("", 1), "");
 }
 
 }  // namespace

@@ -154,6 +154,26 @@ TEST(PosixSerialDevice, UnsupportedRatesFailTheConfiguration) {
     EXPECT_FALSE(port.isOpen());
 }
 
+// A line one program holds is not opened by another (a second window, or a
+// detection probe), and the failed attempt takes none of its bytes.
+TEST(PosixSerialDevice, ALineHasOneHolder) {
+    PtyPair pty;
+    TempPortFolder folder;
+    folder.link(3, pty.slavePath());
+    PortMap map(folder.path(), folder.devRoot(), folder.path());
+    PosixSerialDevice holder(map);
+    PosixSerialDevice other(map);
+    ASSERT_TRUE(holder.open(3));
+    pty.write(std::vector<std::uint8_t>{1, 2, 3});
+    std::this_thread::sleep_for(20ms);
+    EXPECT_FALSE(other.open(3));
+    EXPECT_FALSE(MeterPort(other, nullptr).open(3, 2400));
+    EXPECT_EQ(holder.queued().bytes, 3u);
+    holder.close();
+    EXPECT_TRUE(other.open(3));
+    EXPECT_FALSE(holder.open(3));
+}
+
 TEST(PosixSerialDevice, LinkBringsTheMeterBackAfterItReturns) {
     TempPortFolder folder;
     PortMap map(folder.path(), folder.devRoot(), folder.path());

@@ -657,6 +657,102 @@ TEST_F(SessionTest, NextStartRecoversWhatARunThatDiedHadNotSaved) {
     }
 }
 
+// A second window on the same desk: its own device and window, the same
+// settings store and folders as the rig's.
+struct SecondWindow {
+    explicit SecondWindow(SessionRig& rig)
+        : session(SessionServices{.settingsStore = rig.settingsStore,
+                                  .device = device,
+                                  .ports = rig.ports,
+                                  .threads = rig.threads,
+                                  .journalFiles = rig.journalFiles,
+                                  .clock = rig.clock,
+                                  .paths = rig.paths,
+                                  .beep = {},
+                                  .reportProblem = {},
+                                  .portLabel = {},
+                                  .probeInterval = std::chrono::milliseconds(1)},
+                  window) {
+        window.session = &session;
+        session.start();
+        session.panelsResized(350, 237, 638, 177);
+        session.portChosen(2);  // COM5
+    }
+    void send(const MeterReading& r) {
+        const auto frame = packFrame(r);
+        device.feed({frame.begin(), frame.end()});
+        session.tick({}, {});
+    }
+    FakeSerialDevice device;
+    RecordingWindow window;
+    MeterSession session;
+};
+
+// Two windows at once: each keeps its own journal; a start recovers only the
+// journals of runs that died, puts back only its own port's, and writes out
+// another port's as a log of that port, each reading once.
+TEST_F(SessionTest, TwoWindowsNeverLoseOrMixTheirReadings) {
+    const MeterReading fromB = makeReading(1, 0, 3, 999);  // 9.99 VDC
+    rig.startOpen();                                       // window A, COM3
+    auto b = std::make_unique<SecondWindow>(rig);
+    ASSERT_EQ(b->session.settings().port, 5u);
+    for (int i = 0; i < 3; ++i) rig.send(kVolts);
+    for (int i = 0; i < 2; ++i) b->send(fromB);
+    EXPECT_EQ(rig.journalFile().filename(), "journal.txt");
+    ASSERT_TRUE(fs::exists(journalPath(rig.paths.dataFolder, 2)));
+
+    rig.session.reset();  // A dies; B runs on
+    rig.clock.set({2021, 3, 7, 14, 6, 0});
+    rig.startOpen();  // A again, on COM3: its three readings come back, B's stay with B
+    EXPECT_EQ(session().readingList().rowCount(), 3u);
+    ASSERT_EQ(rig.logFiles().size(), 1u);
+    EXPECT_EQ(readFileBytes(rig.logFiles()[0]),
+              kVoltsLine + "\r\n" + kVoltsLine + "\r\n" + kVoltsLine + "\r\n");
+    b->send(fromB);
+
+    b.reset();  // B dies too
+    rig.session.reset();
+    rig.clock.set({2021, 3, 7, 14, 7, 0});
+    rig.startOpen();
+    // B's three readings went into a COM5 log of their own; A's list has none of them.
+    for (std::size_t i = 0; i < session().readingList().rowCount(); ++i)
+        EXPECT_EQ(session().readingList().row(i).text, kVoltsLine);
+    const fs::path bLog = rig.binFolder() / "zintavo.COM5.2021-03-07.14.07.log";
+    const std::string bLine = " 3/07/2021  2:05:09PM    9.99 VDC\r\n";
+    EXPECT_EQ(readFileBytes(bLog), bLine + bLine + " 3/07/2021  2:06:00PM    9.99 VDC\r\n");
+    EXPECT_EQ(journalPathsIn(rig.paths.dataFolder).size(), 1u) << "the orphans are gone";
+}
+
+// A save that fails everywhere is no success: it is reported, the journal
+// keeps the list, and the next start with room puts every row back.
+TEST_F(SessionTest, AFailedSaveAtCloseKeepsTheJournalForTheNextStart) {
+    const fs::path data = rig.paths.dataFolder;
+    writeFileBytes(dir.path() / "blocker", "x");
+    rig.paths.executablePath = (dir.path() / "blocker" / "zintavo").string();
+    rig.startOpen();
+    rig.send(kVolts);
+    rig.send(kVolts);
+    // The data folder goes away under the running program; its journal stays open.
+    fs::rename(data, dir.path() / "moved");
+    writeFileBytes(data, "x");
+    EXPECT_FALSE(session().saveIfChanged());
+    EXPECT_FALSE(session().listSaved());
+    session().shutDown({});
+    EXPECT_EQ(rig.beeps, 1);
+    ASSERT_EQ(rig.problems.size(), 1u);
+    EXPECT_NE(rig.problems[0].find("2 readings could not be saved"), std::string::npos)
+        << rig.problems[0];
+    rig.session.reset();
+
+    fs::remove(data);
+    fs::rename(dir.path() / "moved", data);
+    rig.paths.executablePath = (rig.binFolder() / "zintavo").string();
+    rig.startOpen();
+    EXPECT_EQ(session().readingList().rowCount(), 2u);
+    ASSERT_EQ(rig.logFiles().size(), 1u);
+    EXPECT_EQ(readFileBytes(rig.logFiles()[0]), kVoltsLine + "\r\n" + kVoltsLine + "\r\n");
+}
+
 TEST_F(SessionTest, WithoutAJournalTheProgramStillLogsAndSaves) {
     writeFileBytes(dir.path() / "data", "not a folder");
     rig.startOpen();

@@ -11,6 +11,7 @@
 #include "settings/settings_store.h"
 #include "support/fake_serial_device.h"
 #include "support/fake_thread_starter.h"
+#include "support/platform_journal_files.h"
 #include "support/recording_window.h"
 
 // A session on fakes, with its files under one folder: the executable (and so
@@ -59,9 +60,11 @@ class SessionRig {
                 .device = device,
                 .ports = ports,
                 .threads = threads,
+                .journalFiles = journalFiles,
                 .clock = clock,
                 .paths = paths,
                 .beep = [this] { ++beeps; },
+                .reportProblem = [this](std::string_view p) { problems.emplace_back(p); },
                 .portLabel = {},
                 .probeInterval = std::chrono::milliseconds(1),
             },
@@ -93,15 +96,18 @@ class SessionRig {
             if (entry.path().extension() == ".log") found.push_back(entry.path());
         return found;
     }
-    std::filesystem::path journalFile() const { return RecoveryJournal::pathIn(paths.dataFolder); }
+    // The journal of the first window (the one a single session takes).
+    std::filesystem::path journalFile() const { return journalPath(paths.dataFolder, 1); }
 
     UserPaths paths;  // taken by the next start
     SettingsMemoryBackend settingsStore;
     FakeSerialDevice device;
     FakeSerialPorts ports;
     DeferredThreadStarter threads;
+    PlatformJournalFiles journalFiles;
     FixedClock clock{{2021, 3, 7, 14, 5, 9}};
     int beeps = 0;
+    std::vector<std::string> problems;  // what the session reported
     RecordingWindow window;
     std::unique_ptr<MeterSession> session;
 

@@ -2,12 +2,13 @@
 
 #include <cmath>
 
-LineSchedule::LineSchedule(double framesPerSecond) : framesPerSecond_(framesPerSecond) {}
+LineSchedule::LineSchedule(double framesPerSecond, std::int64_t speed)
+    : framesPerSecond_(framesPerSecond), speed_(speed < 1 ? 1 : speed) {}
 
-LineSchedule::Duration LineSchedule::bytesDuration(std::uint64_t bytes) {
+LineSchedule::Duration LineSchedule::bytesDuration(std::uint64_t bytes, std::int64_t speed) {
     constexpr std::int64_t kNanosPerSecond = 1'000'000'000;
     const auto bits = static_cast<std::int64_t>(bytes) * kBitsPerByte;
-    return Duration{bits * kNanosPerSecond / kBaud};
+    return Duration{bits * kNanosPerSecond / (kBaud * speed)};
 }
 
 void LineSchedule::startFrame() {
@@ -21,9 +22,9 @@ void LineSchedule::startFrame() {
 }
 
 LineSchedule::Duration LineSchedule::nextByte() {
-    return burstStart_ + bytesDuration(burstBytes_++);
+    return burstStart_ + bytesDuration(burstBytes_++, speed_);
 }
 
 LineSchedule::Duration LineSchedule::lineFreeAt() const {
-    return burstStart_ + bytesDuration(burstBytes_);
+    return burstStart_ + bytesDuration(burstBytes_, speed_);
 }

@@ -16,7 +16,9 @@ class LineSchedule {
     static constexpr std::int64_t kBitsPerByte = 10;
 
     // framesPerSecond <= 0: no frame slots; every byte follows the one before it.
-    explicit LineSchedule(double framesPerSecond);
+    // speed > 1 runs the line that many times faster than the meter's, to flood
+    // a program with more than any meter sends.
+    explicit LineSchedule(double framesPerSecond, std::int64_t speed = 1);
 
     // Opens the slot of the next frame.
     void startFrame();
@@ -25,11 +27,12 @@ class LineSchedule {
     // Offset at which the last reserved byte has left the line.
     Duration lineFreeAt() const;
 
-    // Time the line needs for this many bytes.
-    static Duration bytesDuration(std::uint64_t bytes);
+    // Time the meter's line needs for this many bytes.
+    static Duration bytesDuration(std::uint64_t bytes, std::int64_t speed = 1);
 
   private:
     double framesPerSecond_;
+    std::int64_t speed_;
     std::uint64_t frames_ = 0;
     Duration burstStart_{0};        // where the current run of back-to-back bytes began
     std::uint64_t burstBytes_ = 0;  // bytes reserved since then

@@ -79,7 +79,7 @@ int main(int argc, char** argv) {
     std::cout << "COM" << link->port() << ' ' << pty->slavePath() << std::endl;
 
     PosixPtyLine line(*pty, signals);
-    LineSchedule schedule(options.rawFile ? 0.0 : options.rate);
+    LineSchedule schedule(options.rawFile ? 0.0 : options.rate, options.speed);
     const StreamStats stats =
         options.rawFile ? streamBytes(raw, schedule, line)
                         : streamFrames(source, schedule, garbage ? &*garbage : nullptr, line);

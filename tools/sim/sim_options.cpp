@@ -16,6 +16,8 @@ const std::string_view kSimUsage =
     "  --rate R       frames per second (default 2; more than the line carries\n"
     "                 sends them back to back)\n"
     "  --repeat N     play the script N times, 0 = forever (default 1)\n"
+    "  --speed N      run the line N times faster than the meter's 2400 baud\n"
+    "                 (1-100, default 1): a flood no meter sends, for tests\n"
     "  --garbage P    send stray bytes and a cut frame before a frame with\n"
     "                 probability P (0-1); the frame after them stays intact\n"
     "  --seed S       seed for --garbage, for repeatable runs\n"
@@ -66,6 +68,9 @@ std::string apply(SimOptions& o, std::string_view name, std::string_view value) 
     } else if (name == "rate") {
         if (!parseNumber(value, real) || real <= 0) return shown + ": expected a number above 0";
         o.rate = real;
+    } else if (name == "speed") {
+        if (!parseUnsigned(value, 100, whole) || whole == 0) return shown + ": expected 1 to 100";
+        o.speed = static_cast<unsigned>(whole);
     } else if (name == "repeat") {
         if (!parseUnsigned(value, UINT32_MAX, whole)) return shown + ": expected a whole number";
         o.repeat = static_cast<unsigned>(whole);
@@ -81,8 +86,8 @@ std::string apply(SimOptions& o, std::string_view name, std::string_view value) 
     return {};
 }
 
-constexpr std::string_view kValued[] = {"port", "script", "raw",     "stats",
-                                        "rate", "repeat", "garbage", "seed"};
+constexpr std::string_view kValued[] = {"port",   "script",  "raw",  "stats", "rate",
+                                        "repeat", "garbage", "seed", "speed"};
 
 bool takesValue(std::string_view name) {
     for (std::string_view v : kValued) {

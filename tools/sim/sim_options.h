@@ -14,6 +14,7 @@ struct SimOptions {
     std::optional<std::string> statsFile;
     double rate = 2.0;     // frames per second
     unsigned repeat = 1;   // plays of the script; 0 = forever
+    unsigned speed = 1;    // the line's speed as a multiple of 2400 baud
     double garbage = 0.0;  // chance of junk before each frame
     std::optional<std::uint64_t> seed;
     bool help = false;

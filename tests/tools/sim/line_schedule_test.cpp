@@ -28,6 +28,7 @@ TEST(LineSchedule, ByteTimesFollowTheBaudRate) {
     EXPECT_EQ(LineSchedule::bytesDuration(14), nanoseconds{58'333'333});
     EXPECT_EQ(LineSchedule::bytesDuration(240), seconds{1});
     EXPECT_EQ(LineSchedule::bytesDuration(240 * 3600), seconds{3600});
+    EXPECT_EQ(LineSchedule::bytesDuration(240 * 14, 14), seconds{1});
 }
 
 TEST(LineSchedule, FramesStartInTheirSlotsOrWhenTheLineIsFree) {

@@ -47,6 +47,7 @@ TEST(SimOptions, ReadsEveryOptionInBothSpellings) {
              EXPECT_EQ(o.statsFile, "s.txt");
          }},
         {{"--rate=1000"}, [](const SimOptions& o) { EXPECT_DOUBLE_EQ(o.rate, 1000.0); }},
+        {{"--speed", "14"}, [](const SimOptions& o) { EXPECT_EQ(o.speed, 14u); }},
         {{"--help"}, [](const SimOptions& o) { EXPECT_TRUE(o.help); }},
     };
     for (const Case& c : cases) {
@@ -69,6 +70,8 @@ TEST(SimOptions, RefusesBadCommandLines) {
         {{"--port"}, "--port needs a value"},
         {{"--script="}, "--script needs a value"},
         {{"--rate", "0"}, "--rate '0'"},
+        {{"--speed", "0"}, "--speed '0'"},
+        {{"--speed", "101"}, "--speed '101'"},
         {{"--rate", "-2"}, "--rate '-2'"},
         {{"--rate", "inf"}, "--rate 'inf'"},
         {{"--rate", "2x"}, "--rate '2x'"},

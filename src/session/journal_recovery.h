@@ -1,0 +1,29 @@
+#pragma once
+
+#include <cstddef>
+#include <string>
+
+#include "history/journal_file.h"
+#include "history/log_writer.h"
+#include "history/reading_list.h"
+#include "history/recovery_journal.h"
+#include "history/sample_history.h"
+#include "settings/settings.h"
+
+// What a start takes over from the journals in the data folder.
+struct TakenJournals {
+    RecoveryJournal own;       // this window's journal, locked for its whole run
+    std::size_t replayed = 0;  // records put back into the list
+    std::size_t logsWritten = 0;
+};
+
+// At start-up, after the last log has been loaded into `list` and `history`:
+// every journal whose lock is free belongs to a run that died. One of this
+// window's port that continues the loaded log goes back into the list (and
+// becomes this window's journal); any other is written out as a log of its
+// own, named for its port, and deleted once that log is on disk. Journals
+// that other running windows hold are left alone. Without a journal of its
+// own to reuse, this window makes the first free one.
+TakenJournals takeJournals(JournalFiles& files, const std::string& dataFolder,
+                           const Settings& settings, ReadingList& list, SampleHistory& history,
+                           const LogWriter& writer);
