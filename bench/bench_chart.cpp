@@ -7,6 +7,7 @@
 #include "chart/chart_renderer.h"
 #include "chart/chart_view.h"
 #include "chart/selection_statistics.h"
+#include "drawing/null_canvas.h"
 #include "history/sample_history.h"
 #include "qt/qt_canvas.h"
 #include "settings/settings.h"
@@ -35,23 +36,6 @@ std::unique_ptr<SampleHistory> fullRing() {
 }
 
 // Draws nothing: measures the renderer's own work apart from painting.
-class NullCanvas final : public Canvas {
-  public:
-    NullCanvas(int, int) {}
-    int width() const override { return 2000; }
-    int height() const override { return 300; }
-    void clear(Argb) override {}
-    void fillRect(int, int, int, int, Argb) override {}
-    void fillRectF(float, float, float, float, Argb) override {}
-    void drawSprite(int, int, int, int, int, int) override {}
-    void drawLine(int x1, int, int, int, const Pen&) override { benchmark::DoNotOptimize(x1); }
-    void drawPolyline(std::span<const PointF> points, const Pen&) override {
-        benchmark::DoNotOptimize(points.data());
-    }
-    void drawText(float, float, std::u16string_view text, float, Argb) override {
-        benchmark::DoNotOptimize(text.data());
-    }
-};
 
 template <typename CanvasType>
 void repaint(benchmark::State& state) {

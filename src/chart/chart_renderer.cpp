@@ -10,6 +10,7 @@
 #include "chart/chart_view.h"
 #include "chart/history_walk.h"
 #include "chart/saturating_cast.h"
+#include "drawing/null_canvas.h"
 #include "history/sample_history.h"
 #include "settings/settings.h"
 
@@ -49,6 +50,27 @@ struct Pens {
 ChartRenderer::ChartRenderer() : points_(kMaxPoints) {}
 
 void ChartRenderer::drawChart(Canvas& canvas, ChartView& view, const SampleHistory& history,
+                              MinMaxLines minMax, const Settings& settings,
+                              const RowLabelSource& rowLabel) {
+    auto settled = [&view, scale = view.fullScale, negative = view.negativeSeen]() mutable {
+        const bool same = view.fullScale == scale && view.negativeSeen == negative;
+        scale = view.fullScale;
+        negative = view.negativeSeen;
+        return same;
+    };
+    drawFrame(canvas, view, history, minMax, settings, rowLabel);
+    if (settled()) return;
+    // The scale moved while the frame was drawn: work it out off screen, then
+    // draw the frame once more with the scale that holds.
+    NullCanvas measure(canvas.width(), canvas.height());
+    for (int pass = 2; pass < kMaxScalePasses; ++pass) {
+        drawFrame(measure, view, history, minMax, settings, {});
+        if (settled()) break;
+    }
+    drawFrame(canvas, view, history, minMax, settings, rowLabel);
+}
+
+void ChartRenderer::drawFrame(Canvas& canvas, ChartView& view, const SampleHistory& history,
                               MinMaxLines minMax, const Settings& settings,
                               const RowLabelSource& rowLabel) {
     const int width = canvas.width();
@@ -126,6 +148,10 @@ void ChartRenderer::drawChart(Canvas& canvas, ChartView& view, const SampleHisto
         static_cast<std::uint32_t>(view.scrollOffset) < history.count()) {
         const int perColumn = view.zoom < 0 ? -view.zoom : 1;
         HistoryWalk walk(history, view.scrollOffset);
+        // At one sample per column a minute gets one time mark, at its newest
+        // sample in second 0, however many readings fall into that second.
+        int lastMinute = -1;
+        bool minuteMarked = false;
         while (x > ChartView::kTraceLeft && stored < kMaxPoints && walk.stepBack()) {
             float peak = walk.sample().value;
             std::optional<TimeMark> timeMark;
@@ -146,7 +172,15 @@ void ChartRenderer::drawChart(Canvas& canvas, ChartView& view, const SampleHisto
             } else {
                 const Sample& s = walk.sample();
                 if (s.tagged()) tag = walk.slot();
-                if (s.second() == 0) timeMark = TimeMark{s.hour(), s.minute()};
+                const int minute = s.timeOfDay >> 6;
+                if (minute != lastMinute) {
+                    lastMinute = minute;
+                    minuteMarked = false;
+                }
+                if (s.second() == 0 && !minuteMarked) {
+                    timeMark = TimeMark{s.hour(), s.minute()};
+                    minuteMarked = true;
+                }
             }
 
             double y = scale.yOf(peak, view.fullScale);

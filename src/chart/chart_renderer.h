@@ -31,11 +31,20 @@ class ChartRenderer {
 
     ChartRenderer();
 
+    // Passes a frame may take to settle its scale; only a value far beyond
+    // any meter's (loaded from a damaged log) can need more.
+    static constexpr int kMaxScalePasses = 64;
+
     // One frame on the whole canvas. May raise view.fullScale and set
-    // view.negativeSeen; rowLabel may be empty (tags then show no text).
+    // view.negativeSeen; a frame that changes them while it draws is drawn
+    // again until they hold, so that no frame mixes two scales. rowLabel may
+    // be empty (tags then show no text).
     void drawChart(Canvas& canvas, ChartView& view, const SampleHistory& history,
                    MinMaxLines minMax, const Settings& settings, const RowLabelSource& rowLabel);
 
   private:
+    void drawFrame(Canvas& canvas, ChartView& view, const SampleHistory& history,
+                   MinMaxLines minMax, const Settings& settings, const RowLabelSource& rowLabel);
+
     std::vector<PointF> points_;
 };

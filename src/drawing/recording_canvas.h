@@ -54,7 +54,11 @@ class RecordingCanvas final : public Canvas {
     int width() const override { return width_; }
     int height() const override { return height_; }
 
-    void clear(Argb colour) override { calls.emplace_back(Clear{colour}); }
+    // A clear wipes the surface: what was drawn before is gone, as on a real one.
+    void clear(Argb colour) override {
+        calls.clear();
+        calls.emplace_back(Clear{colour});
+    }
     void fillRect(int x, int y, int w, int h, Argb colour) override {
         calls.emplace_back(FillRect{x, y, w, h, colour});
     }
