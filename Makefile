@@ -39,21 +39,29 @@ test: build
 test-windows:
 	scripts/test-windows
 
-# Every benchmark, then one table of medians.
-bench: release
-	@scripts/bench-table build/release/bin
+build/bench/build.ninja: CMakeLists.txt CMakePresets.json | deps
+	cmake --preset bench
+
+# Every benchmark (built only here), then one table of medians.
+bench: deps build/bench/build.ninja
+	cmake --build --preset bench -j $(JOBS)
+	@scripts/bench-table build/bench/bin
 
 # Each libFuzzer target in turn, FUZZ_SECONDS apiece (clang-14, build/fuzz).
 FUZZ_SECONDS ?= 60
 fuzz:
 	@FUZZ_SECONDS=$(FUZZ_SECONDS) scripts/fuzz
 
-# The long run (not in CI): the simulator at the line's limit with noise for
-# SOAK_MINUTES against the optimised program; checks nothing is lost and memory stays flat.
+# The long runs (not in CI), against the optimised program: the simulator at
+# the line's limit with noise for SOAK_MINUTES, then a flood at 14 times the
+# line's rate through SOAK_CYCLES fills of the history; each checks that
+# nothing is lost and that memory stays flat.
 SOAK_MINUTES ?= 30
+SOAK_CYCLES ?= 11
 .PHONY: soak
 soak: release
 	SOAK_MINUTES=$(SOAK_MINUTES) tests/e2e/soak.sh build/release/bin/zintavo build/release/bin/zintavo-sim
+	SOAK_CASE=flood SOAK_CYCLES=$(SOAK_CYCLES) tests/e2e/soak.sh build/release/bin/zintavo build/release/bin/zintavo-sim
 
 format:
 	git ls-files '*.cpp' '*.h' | xargs clang-format -i
