@@ -14,8 +14,6 @@ SCRIPT_VALUES=("12.34" "23.45" "34.56")
 # The program must show its window on the virtual display, whatever the test
 # environment asks of other tests.
 export QT_QPA_PLATFORM=xcb
-# Sanitizer builds: leaks inside system libraries are theirs, not ours.
-export LSAN_OPTIONS="suppressions=$(dirname "$0")/lsan.supp:print_suppressions=0"
 
 skip() { echo "SKIPPED: $*"; exit $SKIP; }
 fail() { echo "FAILED: $*"; exit 1; }
@@ -25,6 +23,12 @@ command -v xdotool >/dev/null || skip "xdotool is not installed"
 
 WORK=$(mktemp -d /tmp/zintavo-e2e.XXXXXX)
 chmod 755 "$WORK"
+# Whatever a case runs as another user comes from here, not from a checkout
+# that other users may not read (a clone in a 0700 home).
+cp "$(dirname "$0")/lsan.supp" "$SIM" "$WORK/"
+SIM=$WORK/$(basename "$SIM")
+# Sanitizer builds: leaks inside system libraries are theirs, not ours.
+export LSAN_OPTIONS="suppressions=$WORK/lsan.supp:print_suppressions=0"
 PIDS=()
 cleanup() {
     for pid in "${PIDS[@]}"; do kill "$pid" 2>/dev/null; done

@@ -5,8 +5,12 @@
 # and resident memory at the end must stay within SOAK_RSS_SLACK_KB (default
 # 5 MB) of its size after the first history fill (SOAK_LIST_COUNT readings,
 # default 2000).
+# With SOAK_CASE=flood the line runs SOAK_SPEED (default 14) times faster than
+# any meter sends, the default history of 32768 readings fills again and again,
+# and the resident size at each fill must stay within SOAK_RSS_SLACK_KB (then
+# default 10 MB) of its size at the first, over SOAK_CYCLES (default 11) fills.
 # Usage: soak.sh <zintavo binary> <zintavo-sim binary>
-set -- soak "$@"
+set -- "${SOAK_CASE:-soak}" "$@"
 . "$(dirname "$0")/lib.sh"
 . "$(dirname "$0")/fault_lib.sh"
 
@@ -85,6 +89,49 @@ case_soak() {
     [ "$lost" -ne 0 ] || expect_each_once 1 $LAST <<<"$counts"
     [ $((rss_end - rss_fill)) -le "$RSS_SLACK_KB" ] ||
         fail "memory grew by $((rss_end - rss_fill)) kB after the first fill"
+}
+
+# The flood: counts 1 to 60000 over and over, back to back at SOAK_SPEED times
+# the line's rate; every reading after the first one logged follows the one
+# before it, across every save and clear of the history.
+case_flood() {
+    local home=$WORK/user speed=${SOAK_SPEED:-14} cycles=${SOAK_CYCLES:-11}
+    local slack=${SOAK_RSS_SLACK_KB:-10240}
+    prepare_home "$home" $PORT
+    use_home "$home"
+    seq -f '1 0 0 %.0f' 1 60000 >"$home/flood.txt"
+    start_program "$home"
+    start_sim "$home" --script "$home/flood.txt" --repeat 0 --rate 100000 --speed "$speed"
+    wait_until 30 port_held || fail "the program never opened $SIM_DEVICE"
+    echo "flooding at $speed times the line's rate until $cycles histories have filled"
+    local fills=0 logs rss first=0 highest=0 start=$SECONDS
+    while [ $fills -lt "$cycles" ]; do
+        program_running || fail "the program ended during the flood"
+        [ $((SECONDS - start)) -le $((cycles * 600)) ] || fail "the histories fill too slowly"
+        logs=$(ls "$home"/bin/*.log 2>/dev/null | wc -l)
+        if [ "$logs" -gt $fills ]; then
+            fills=$logs
+            rss=$(rss_kb "$PROGRAM_PID")
+            [ $first -eq 0 ] && first=$rss
+            [ "$rss" -gt $highest ] && highest=$rss
+            echo "fill $fills after $((SECONDS - start))s: RSS $rss kB"
+        fi
+        sleep 0.5
+    done
+    stop_sim
+    press_escape
+    wait_program
+    echo "RSS after the first fill $first kB, highest after a later fill $highest kB"
+    [ $((highest - first)) -le "$slack" ] || fail "memory grew by $((highest - first)) kB"
+    local previous=-1 count lines=0
+    while read -r count; do
+        if [ $previous -ge 0 ] && [ "$count" -ne $((previous % 60000 + 1)) ]; then
+            fail "reading $((previous % 60000 + 1)) was lost (next logged: $count)"
+        fi
+        previous=$count
+        lines=$((lines + 1))
+    done < <(logged_counts $(ls -tr "$home"/bin/*.log))
+    echo "$lines readings logged, none lost"
 }
 
 run_case
