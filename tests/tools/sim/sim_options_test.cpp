@@ -79,7 +79,7 @@ TEST(SimOptions, RefusesBadCommandLines) {
         {{"--garbage", "-0.1"}, "--garbage '-0.1'"},
         {{"--repeat", "-1", "--script", "a"}, "--repeat '-1'"},
         {{"--seed", "x"}, "--seed 'x'"},
-        {{"--speed", "3"}, "unknown option '--speed'"},
+        {{"--pace", "3"}, "unknown option '--pace'"},
         {{"script.txt"}, "unexpected argument 'script.txt'"},
         {{"--"}, "unexpected argument '--'"},
         {{"--rate", "1", "--rate", "2"}, "--rate given more than once"},
