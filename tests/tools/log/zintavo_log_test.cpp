@@ -1,59 +1,58 @@
+// Drives the real zintavo-log binary: byte streams in, log lines and exit
+// statuses out. Time limits are generous upper bounds.
 #include <gtest/gtest.h>
+#include <signal.h>
 
-#include <QByteArray>
-#include <QDir>
-#include <QFile>
-#include <QProcess>
-#include <QProcessEnvironment>
-#include <QRegularExpression>
-#include <QTemporaryDir>
+#include <algorithm>
+#include <chrono>
+#include <filesystem>
+#include <memory>
+#include <regex>
 #include <string>
 #include <vector>
 
 #include "capture_builder.h"
+#include "support/posix_child_process.h"
+#include "support/temp_dir.h"
 
 namespace {
 
-struct LoggerRun {
-    int exitCode = -1;
-    QByteArray out;
-    QByteArray err;
-};
+namespace fs = std::filesystem;
+using namespace std::chrono_literals;
 
-LoggerRun runLogger(const QStringList& args, const QByteArray& stdinBytes = {}) {
-    QProcess process;
-    process.start(QStringLiteral(ZINTAVO_LOG_BINARY), args);
-    EXPECT_TRUE(process.waitForStarted());
-    process.write(stdinBytes);
-    process.closeWriteChannel();
-    EXPECT_TRUE(process.waitForFinished(20000));
-    EXPECT_EQ(process.exitStatus(), QProcess::NormalExit) << "crashed";
-    return {process.exitCode(), process.readAllStandardOutput(), process.readAllStandardError()};
+constexpr auto kPatience = 20s;
+
+ChildRun runLogger(const std::vector<std::string>& args, std::string_view input = {},
+                   const std::vector<std::string>& environment = {}) {
+    return runChild(ZINTAVO_LOG_BINARY, args, input, environment, kPatience);
 }
 
-QByteArray bytesOf(const CaptureBuilder& capture) {
+std::string bytesOf(const CaptureBuilder& capture) {
     const auto& s = capture.stream();
-    return QByteArray(reinterpret_cast<const char*>(s.data()), static_cast<qsizetype>(s.size()));
+    return std::string(s.begin(), s.end());
 }
 
 // Each line must be "<date and time><tail>\r\n" with the date and time of
 // processing in the log's 21-character form; only the tails are compared.
-std::vector<std::string> tailsOf(const QByteArray& out) {
-    static const QRegularExpression stamp(
-        QStringLiteral("^[ 1][0-9]/[0-3][0-9]/[0-9]{4} [ 1][0-9]:[0-5][0-9]:[0-5][0-9][AP]M$"));
+std::vector<std::string> tailsOf(const std::string& out) {
+    static const std::regex stamp(
+        "[ 1][0-9]/[0-3][0-9]/[0-9]{4} [ 1][0-9]:[0-5][0-9]:[0-5][0-9][AP]M");
     std::vector<std::string> tails;
-    qsizetype at = 0;
+    std::size_t at = 0;
     while (at < out.size()) {
-        const qsizetype end = out.indexOf("\r\n", at);
-        EXPECT_NE(end, -1) << "line without CR LF";
-        if (end == -1) break;
-        const QByteArray line = out.mid(at, end - at);
-        EXPECT_TRUE(stamp.match(QString::fromLatin1(line.left(21))).hasMatch())
-            << line.toStdString();
-        tails.push_back(line.mid(21).toStdString());
+        const std::size_t end = out.find("\r\n", at);
+        EXPECT_NE(end, std::string::npos) << "line without CR LF";
+        if (end == std::string::npos) break;
+        const std::string line = out.substr(at, end - at);
+        EXPECT_TRUE(std::regex_match(line.substr(0, 21), stamp)) << line;
+        tails.push_back(line.size() > 21 ? line.substr(21) : std::string());
         at = end + 2;
     }
     return tails;
+}
+
+std::size_t lineEnds(const std::string& text) {
+    return static_cast<std::size_t>(std::count(text.begin(), text.end(), '\n'));
 }
 
 const FrameSpec kVolts{.function = 1, .range = 3, .count = 4660};
@@ -105,11 +104,10 @@ TEST(ZintavoLog, LogsWhatTheProgramWouldLog) {
         {"empty input", CaptureBuilder(), {}},
     };
     for (const Case& c : cases) {
-        const LoggerRun run =
-            runLogger({QStringLiteral("--input"), QStringLiteral("-")}, bytesOf(c.capture));
-        EXPECT_EQ(run.exitCode, 0) << c.what;
+        const ChildRun run = runLogger({"--input", "-"}, bytesOf(c.capture));
+        EXPECT_EQ(run.status, 0) << c.what;
         EXPECT_EQ(tailsOf(run.out), c.tails) << c.what;
-        EXPECT_TRUE(run.err.isEmpty()) << c.what << ": " << run.err.toStdString();
+        EXPECT_EQ(run.err, "") << c.what;
     }
 }
 
@@ -153,9 +151,8 @@ TEST(ZintavoLog, EveryFunctionCode) {
         capture.frame(c.frame);
         expected.push_back(c.tail);
     }
-    const LoggerRun run =
-        runLogger({QStringLiteral("--input"), QStringLiteral("-")}, bytesOf(capture));
-    EXPECT_EQ(run.exitCode, 0);
+    const ChildRun run = runLogger({"--input", "-"}, bytesOf(capture));
+    EXPECT_EQ(run.status, 0);
     const auto tails = tailsOf(run.out);
     ASSERT_EQ(tails.size(), expected.size());
     for (std::size_t i = 0; i < tails.size(); ++i)
@@ -164,17 +161,8 @@ TEST(ZintavoLog, EveryFunctionCode) {
 
 class ZintavoLogFiles : public ::testing::Test {
   protected:
-    QString path(const char* name) const { return dir.filePath(QString::fromLatin1(name)); }
-    void write(const QString& file, const QByteArray& bytes) const {
-        QFile f(file);
-        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
-        f.write(bytes);
-    }
-    static QByteArray read(const QString& file) {
-        QFile f(file);
-        return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
-    }
-    QTemporaryDir dir;
+    std::string path(const char* name) const { return dir.file(name); }
+    TempDir dir;
 };
 
 TEST_F(ZintavoLogFiles, CountStopsAfterThatManyLoggedLines) {
@@ -182,135 +170,110 @@ TEST_F(ZintavoLogFiles, CountStopsAfterThatManyLoggedLines) {
     capture.frame({.function = 1, .count = 1})
         .frame({.function = 1, .count = 2, .status = MeterReading::kHold});
     for (std::uint16_t n = 3; n <= 6; ++n) capture.frame({.function = 1, .count = n});
-    write(path("in.bin"), bytesOf(capture));
+    writeFileBytes(path("in.bin"), bytesOf(capture));
     struct Case {
-        QString count;
+        std::string count;
         std::vector<std::string> tails;
     };
     const Case cases[] = {
-        {QStringLiteral("1"), {"      1 VDC"}},
-        {QStringLiteral("2"), {"      1 VDC", "      3 VDC"}},
-        {QStringLiteral("99"),
-         {"      1 VDC", "      3 VDC", "      4 VDC", "      5 VDC", "      6 VDC"}},
+        {"1", {"      1 VDC"}},
+        {"2", {"      1 VDC", "      3 VDC"}},
+        {"99", {"      1 VDC", "      3 VDC", "      4 VDC", "      5 VDC", "      6 VDC"}},
     };
     for (const Case& c : cases) {
-        const LoggerRun run = runLogger(
-            {QStringLiteral("--input"), path("in.bin"), QStringLiteral("--count"), c.count});
-        EXPECT_EQ(run.exitCode, 0);
-        EXPECT_EQ(tailsOf(run.out), c.tails) << c.count.toStdString();
+        const ChildRun run = runLogger({"--input", path("in.bin"), "--count", c.count});
+        EXPECT_EQ(run.status, 0);
+        EXPECT_EQ(tailsOf(run.out), c.tails) << c.count;
     }
 }
 
 TEST_F(ZintavoLogFiles, OutputAppendsToTheFile) {
-    write(path("in.bin"), bytesOf(CaptureBuilder().frame(kVolts)));
-    write(path("out.log"), "earlier line\r\n");
-    const QStringList args{QStringLiteral("--input"), path("in.bin"), QStringLiteral("--output"),
-                           path("out.log")};
+    writeFileBytes(path("in.bin"), bytesOf(CaptureBuilder().frame(kVolts)));
+    writeFileBytes(path("out.log"), "earlier line\r\n");
+    const std::vector<std::string> args{"--input", path("in.bin"), "--output", path("out.log")};
     for (int i = 0; i < 2; ++i) {
-        const LoggerRun run = runLogger(args);
-        EXPECT_EQ(run.exitCode, 0);
-        EXPECT_TRUE(run.out.isEmpty());
+        const ChildRun run = runLogger(args);
+        EXPECT_EQ(run.status, 0);
+        EXPECT_EQ(run.out, "");
     }
-    const QByteArray log = read(path("out.log"));
-    ASSERT_TRUE(log.startsWith("earlier line\r\n"));
-    EXPECT_EQ(tailsOf(log.mid(14)), (std::vector<std::string>{kVoltsTail, kVoltsTail}));
+    const std::string log = readFileBytes(path("out.log"));
+    ASSERT_TRUE(log.starts_with("earlier line\r\n"));
+    EXPECT_EQ(tailsOf(log.substr(14)), (std::vector<std::string>{kVoltsTail, kVoltsTail}));
 }
 
 TEST_F(ZintavoLogFiles, FailuresExitWithOneLineOnStderr) {
-    write(path("in.bin"), bytesOf(CaptureBuilder().frame(kVolts)));
-    QDir(dir.path()).mkdir(QStringLiteral("folder"));
-    const QString in = path("in.bin");
+    writeFileBytes(path("in.bin"), bytesOf(CaptureBuilder().frame(kVolts)));
+    fs::create_directory(path("folder"));
+    const std::string in = path("in.bin");
     struct Case {
-        QStringList args;
-        int exitCode;
+        std::vector<std::string> args;
+        int status;
     };
     const Case cases[] = {
         {{}, 2},
-        {{QStringLiteral("--frobnicate")}, 2},
-        {{QStringLiteral("--input")}, 2},
-        {{QStringLiteral("--input"), in, QStringLiteral("--count"), QStringLiteral("0")}, 2},
-        {{QStringLiteral("--input"), in, QStringLiteral("--count"), QStringLiteral("-3")}, 2},
-        {{QStringLiteral("--input"), in, QStringLiteral("--count=x")}, 2},
-        {{QStringLiteral("--input"), in, QStringLiteral("--port"), QStringLiteral("3")}, 2},
-        {{QStringLiteral("--port"), QStringLiteral("0")}, 2},
-        {{QStringLiteral("--port"), QStringLiteral("256")}, 2},
-        {{QStringLiteral("--input"), in, QStringLiteral("--baud"), QStringLiteral("9600")}, 2},
-        {{QStringLiteral("--input"), in, QStringLiteral("--seconds"), QStringLiteral("nan")}, 2},
-        {{QStringLiteral("--input"), path("missing.bin")}, 1},
-        {{QStringLiteral("--input"), path("folder")}, 1},
-        {{QStringLiteral("--input"), in, QStringLiteral("--output"), path("folder")}, 1},
-        {{QStringLiteral("--input"), in, QStringLiteral("--output"), path("no/such/dir.log")}, 1},
+        {{"--frobnicate"}, 2},
+        {{"--input"}, 2},
+        {{"--input", in, "--count", "0"}, 2},
+        {{"--input", in, "--count", "-3"}, 2},
+        {{"--input", in, "--count=x"}, 2},
+        {{"--input", in, "--port", "3"}, 2},
+        {{"--port", "0"}, 2},
+        {{"--port", "256"}, 2},
+        {{"--input", in, "--baud", "9600"}, 2},
+        {{"--input", in, "--seconds", "nan"}, 2},
+        {{"--input", path("missing.bin")}, 1},
+        {{"--input", path("folder")}, 1},
+        {{"--input", in, "--output", path("folder")}, 1},
+        {{"--input", in, "--output", path("no/such/dir.log")}, 1},
     };
     for (const Case& c : cases) {
-        const LoggerRun run = runLogger(c.args);
-        const std::string what = c.args.join(QLatin1Char(' ')).toStdString();
-        EXPECT_EQ(run.exitCode, c.exitCode) << what;
-        EXPECT_TRUE(run.out.isEmpty()) << what;
-        EXPECT_TRUE(run.err.startsWith("zintavo-log: ")) << what;
-        EXPECT_EQ(run.err.count('\n'), 1) << what << ": " << run.err.toStdString();
+        std::string what;
+        for (const std::string& a : c.args) what += a + " ";
+        const ChildRun run = runLogger(c.args);
+        EXPECT_EQ(run.status, c.status) << what;
+        EXPECT_EQ(run.out, "") << what;
+        EXPECT_TRUE(run.err.starts_with("zintavo-log: ")) << what;
+        EXPECT_EQ(lineEnds(run.err), 1u) << what << ": " << run.err;
     }
 }
 
 TEST(ZintavoLog, HelpGoesToStdoutWithExitZero) {
     for (const char* option : {"--help", "-h"}) {
-        const LoggerRun run = runLogger({QString::fromLatin1(option)});
-        EXPECT_EQ(run.exitCode, 0);
-        EXPECT_TRUE(run.out.startsWith("Usage: zintavo-log")) << option;
-        EXPECT_TRUE(run.err.isEmpty());
+        const ChildRun run = runLogger({option});
+        EXPECT_EQ(run.status, 0);
+        EXPECT_TRUE(run.out.starts_with("Usage: zintavo-log")) << option;
+        EXPECT_EQ(run.err, "");
     }
 }
 
 TEST(ZintavoLog, TerminationEndsAnOpenStreamWithEveryLineWritten) {
-    QProcess process;
-    process.start(QStringLiteral(ZINTAVO_LOG_BINARY),
-                  {QStringLiteral("--input"), QStringLiteral("-")});
-    ASSERT_TRUE(process.waitForStarted());
-    process.write(bytesOf(CaptureBuilder().frame(kVolts).frame(kVolts)));
-    QByteArray out;
-    while (out.count('\n') < 2 && process.waitForReadyRead(5000))
-        out += process.readAllStandardOutput();
-    process.terminate();  // SIGTERM while stdin stays open
-    ASSERT_TRUE(process.waitForFinished(5000));
-    out += process.readAllStandardOutput();
-    EXPECT_EQ(process.exitStatus(), QProcess::NormalExit);
-    EXPECT_EQ(process.exitCode(), 0);
-    EXPECT_EQ(tailsOf(out), (std::vector<std::string>{kVoltsTail, kVoltsTail}));
+    ChildProcess logger(ZINTAVO_LOG_BINARY, {"--input", "-"});
+    ASSERT_TRUE(logger.started());
+    logger.write(bytesOf(CaptureBuilder().frame(kVolts).frame(kVolts)));
+    logger.readLines(2, kPatience);
+    logger.signal(SIGTERM);  // while stdin stays open
+    EXPECT_EQ(logger.wait(kPatience), 0);
+    EXPECT_EQ(tailsOf(logger.output()), (std::vector<std::string>{kVoltsTail, kVoltsTail}));
 }
 
 TEST(ZintavoLog, SecondsEndAStreamThatStaysOpen) {
-    QProcess process;
-    process.start(QStringLiteral(ZINTAVO_LOG_BINARY),
-                  {QStringLiteral("--input"), QStringLiteral("-"), QStringLiteral("--seconds"),
-                   QStringLiteral("0.3")});
-    ASSERT_TRUE(process.waitForStarted());
-    process.write(bytesOf(CaptureBuilder().frame(kVolts)));
-    ASSERT_TRUE(process.waitForFinished(5000));
-    EXPECT_EQ(process.exitCode(), 0);
-    EXPECT_EQ(tailsOf(process.readAllStandardOutput()), std::vector<std::string>{kVoltsTail});
+    ChildProcess logger(ZINTAVO_LOG_BINARY, {"--input", "-", "--seconds", "0.3"});
+    logger.write(bytesOf(CaptureBuilder().frame(kVolts)));
+    EXPECT_EQ(logger.wait(kPatience), 0);
+    EXPECT_EQ(tailsOf(logger.output()), std::vector<std::string>{kVoltsTail});
 }
 
-}  // namespace
-
-namespace {
-
 TEST(ZintavoLog, ShippedSampleCaptureIsTheGeneratedOne) {
-    QTemporaryDir dir;
-    const QString fresh = dir.filePath(QStringLiteral("capture.bin"));
-    QProcess maker;
-    maker.start(QStringLiteral(MAKE_SAMPLE_CAPTURE_BINARY), {fresh});
-    ASSERT_TRUE(maker.waitForFinished(10000));
-    ASSERT_EQ(maker.exitCode(), 0);
-    QFile shipped(QStringLiteral(SAMPLE_CAPTURE_FILE));
-    QFile made(fresh);
-    ASSERT_TRUE(shipped.open(QIODevice::ReadOnly));
-    ASSERT_TRUE(made.open(QIODevice::ReadOnly));
-    EXPECT_EQ(shipped.readAll(), made.readAll()) << "regenerate with make_sample_capture";
+    TempDir dir;
+    const std::string fresh = dir.file("capture.bin");
+    ASSERT_EQ(runChild(MAKE_SAMPLE_CAPTURE_BINARY, {fresh}).status, 0);
+    EXPECT_EQ(readFileBytes(SAMPLE_CAPTURE_FILE), readFileBytes(fresh))
+        << "regenerate with make_sample_capture";
 
     // Noise spoils the first frame, a cut frame the one after it; over-range
     // and held readings are shown but not logged.
-    const LoggerRun run =
-        runLogger({QStringLiteral("--input"), QStringLiteral(SAMPLE_CAPTURE_FILE)});
-    EXPECT_EQ(run.exitCode, 0);
+    const ChildRun run = runLogger({"--input", SAMPLE_CAPTURE_FILE});
+    EXPECT_EQ(run.status, 0);
     const auto tails = tailsOf(run.out);
     ASSERT_EQ(tails.size(), 32u);
     EXPECT_EQ(tails.front(), "    5.07 VDC");
@@ -319,6 +282,14 @@ TEST(ZintavoLog, ShippedSampleCaptureIsTheGeneratedOne) {
               "  -123.4 \xB5"
               "A DC");
     EXPECT_EQ(tails.back(), "  0.5005 KHz");
+}
+
+// The logger runs on a small board without a desktop: nothing it loads may be Qt.
+TEST(ZintavoLog, LoadsNoQtLibrary) {
+    const ChildRun run = runChild(ZINTAVO_LOG_BINARY, {}, {}, {"LD_TRACE_LOADED_OBJECTS=1"});
+    ASSERT_EQ(run.status, 0) << run.err;
+    EXPECT_NE(run.out.find("libc.so"), std::string::npos) << run.out;
+    EXPECT_EQ(run.out.find("libQt"), std::string::npos) << run.out;
 }
 
 }  // namespace
@@ -330,103 +301,71 @@ namespace {
 // logger's port map shares through XDG_CONFIG_HOME.
 class ZintavoLogLive : public ::testing::Test {
   protected:
-    void SetUp() override {
-        env = QProcessEnvironment::systemEnvironment();
-        env.insert(QStringLiteral("XDG_CONFIG_HOME"), config.path());
-    }
-    void TearDown() override {
-        if (sim.state() != QProcess::NotRunning) {
-            sim.terminate();
-            sim.waitForFinished(5000);
-        }
+    std::vector<std::string> environment() const {
+        return {"XDG_CONFIG_HOME=" + config.path().string()};
     }
     void startMeter() {
-        sim.setProcessEnvironment(env);
-        sim.start(QStringLiteral(ZINTAVO_SIM_BINARY),
-                  {QStringLiteral("--port"), QStringLiteral("201"), QStringLiteral("--rate"),
-                   QStringLiteral("10")});
-        ASSERT_TRUE(sim.waitForStarted());
-        QByteArray ready;
-        while (!ready.contains('\n') && sim.waitForReadyRead(5000))
-            ready += sim.readAllStandardOutput();
-        ASSERT_TRUE(ready.startsWith("COM201 ")) << ready.toStdString();
+        sim = std::make_unique<ChildProcess>(
+            ZINTAVO_SIM_BINARY, std::vector<std::string>{"--port", "201", "--rate", "10"},
+            environment());
+        const std::string ready = sim->readLine(kPatience);
+        ASSERT_TRUE(ready.starts_with("COM201 ")) << ready;
     }
-    LoggerRun logLive(const QStringList& args) {
-        QProcess logger;
-        logger.setProcessEnvironment(env);
-        logger.start(QStringLiteral(ZINTAVO_LOG_BINARY), args);
-        EXPECT_TRUE(logger.waitForFinished(20000));
-        EXPECT_EQ(logger.exitStatus(), QProcess::NormalExit);
-        return {logger.exitCode(), logger.readAllStandardOutput(), logger.readAllStandardError()};
+    ChildRun logLive(const std::vector<std::string>& args) const {
+        return runLogger(args, {}, environment());
     }
 
-    QTemporaryDir config;
-    QProcessEnvironment env;
-    QProcess sim;
+    TempDir config;
+    std::unique_ptr<ChildProcess> sim;
 };
 
 TEST_F(ZintavoLogLive, CountEndsALivePortRun) {
     startMeter();
     struct Case {
-        QStringList args;
+        std::vector<std::string> args;
         const char* note;
     };
     const Case cases[] = {
-        {{QStringLiteral("--port"), QStringLiteral("201"), QStringLiteral("--count"),
-          QStringLiteral("3")},
-         ""},
-        {{QStringLiteral("--port"), QStringLiteral("auto"), QStringLiteral("--count"),
-          QStringLiteral("3")},
-         "zintavo-log: meter found on COM201\n"},
+        {{"--port", "201", "--count", "3"}, ""},
+        {{"--port", "auto", "--count", "3"}, "zintavo-log: meter found on COM201\n"},
     };
     for (const Case& c : cases) {
-        const LoggerRun run = logLive(c.args);
-        EXPECT_EQ(run.exitCode, 0);
+        const ChildRun run = logLive(c.args);
+        EXPECT_EQ(run.status, 0);
         EXPECT_EQ(tailsOf(run.out).size(), 3u);
-        EXPECT_EQ(run.err.toStdString(), c.note);
+        EXPECT_EQ(run.err, c.note);
     }
-    EXPECT_FALSE(QFile::exists(config.filePath(QStringLiteral("Vorrelind/Zintavo.conf"))))
+    EXPECT_FALSE(fs::exists(config.path() / "Vorrelind" / "Zintavo.conf"))
         << "the logger never writes the program's settings";
 }
 
 TEST_F(ZintavoLogLive, InterruptOrSecondsEndALivePortRun) {
     startMeter();
-    QProcess logger;
-    logger.setProcessEnvironment(env);
-    logger.start(QStringLiteral(ZINTAVO_LOG_BINARY),
-                 {QStringLiteral("--port"), QStringLiteral("201")});
-    QByteArray out;
-    while (!out.contains('\n') && logger.waitForReadyRead(5000))
-        out += logger.readAllStandardOutput();
-    logger.terminate();
-    ASSERT_TRUE(logger.waitForFinished(5000));
-    out += logger.readAllStandardOutput();
-    EXPECT_EQ(logger.exitStatus(), QProcess::NormalExit);
-    EXPECT_EQ(logger.exitCode(), 0);
-    EXPECT_FALSE(tailsOf(out).empty());
+    ChildProcess logger(ZINTAVO_LOG_BINARY, {"--port", "201"}, environment());
+    logger.readLines(1, kPatience);
+    logger.signal(SIGTERM);
+    EXPECT_EQ(logger.wait(kPatience), 0);
+    EXPECT_FALSE(tailsOf(logger.output()).empty());
 
-    const LoggerRun timed = logLive({QStringLiteral("--port"), QStringLiteral("201"),
-                                     QStringLiteral("--seconds"), QStringLiteral("1")});
-    EXPECT_EQ(timed.exitCode, 0);
+    const ChildRun timed = logLive({"--port", "201", "--seconds", "1"});
+    EXPECT_EQ(timed.status, 0);
     EXPECT_FALSE(tailsOf(timed.out).empty());
 }
 
 TEST_F(ZintavoLogLive, NoMeterIsAnInputFailure) {
     struct Case {
-        QStringList args;
+        std::vector<std::string> args;
         const char* error;
     };
     const Case cases[] = {
-        {{QStringLiteral("--port"), QStringLiteral("201")},
-         "zintavo-log: no device is known as COM201\n"},
-        {{QStringLiteral("--port"), QStringLiteral("auto")},
-         "zintavo-log: no port carries a meter\n"},
+        {{"--port", "201"}, "zintavo-log: no device is known as COM201\n"},
+        {{"--port", "auto"}, "zintavo-log: no port carries a meter\n"},
     };
     for (const Case& c : cases) {
-        const LoggerRun run = logLive(c.args);
-        EXPECT_EQ(run.exitCode, 1);
-        EXPECT_TRUE(run.out.isEmpty());
-        EXPECT_EQ(run.err.toStdString(), c.error);
+        const ChildRun run = logLive(c.args);
+        EXPECT_EQ(run.status, 1);
+        EXPECT_EQ(run.out, "");
+        EXPECT_EQ(run.err, c.error);
     }
 }
 
