@@ -4,6 +4,8 @@
 #include <cmath>
 #include <vector>
 
+#include "settings/line_rates.h"
+
 namespace {
 
 template <typename T>
@@ -40,7 +42,9 @@ std::string_view logUsage() {
            "  --input FILE   read the bytes of a capture (- for standard input)\n"
            "  --port N       read live from COM port N (1-255)\n"
            "  --port auto    find the meter's port first, then read from it\n"
-           "  --baud B       line rate for --port (default 2400)\n"
+           "  --baud B       line rate for --port (default 2400): 110, 300, 600, 1200,\n"
+           "                 2400, 4800, 9600, 14400, 19200, 38400, 57600, 115200,\n"
+           "                 128000 or 256000\n"
            "  --output FILE  append the lines to FILE instead of standard output\n"
            "  --count N      stop after N logged lines\n"
            "  --seconds S    stop after S seconds\n"
@@ -102,7 +106,8 @@ ParsedCommandLine parseLogOptions(std::span<const std::string_view> args) {
             havePort = true;
         } else if (option == "--baud") {
             const auto b = parseNumber<std::uint32_t>(*value);
-            if (!b || *b == 0) return usageError("--baud needs a rate above 0");
+            if (!b || !isLineRate(*b))
+                return usageError("--baud needs one of the line rates " + lineRateList());
             options.baud = *b;
             haveBaud = true;
         }

@@ -42,6 +42,8 @@ TEST(LogOptions, ValidCommandLines) {
          {},
          {}},
         {{"--port", "auto", "--port", "7"}, "", 7, false, 2400, {}, {}, {}},
+        {{"--port", "1", "--baud", "110"}, "", 1, false, 110, {}, {}, {}},
+        {{"--port", "9", "--baud=256000"}, "", 9, false, 256000, {}, {}, {}},
     };
     for (const Case& c : cases) {
         const ParsedCommandLine parsed = parse(c.args);
@@ -74,6 +76,11 @@ TEST(LogOptions, HelpWinsAndErrorsNameTheProblem) {
          "--seconds"},
         {{"--port", "3x"}, ParsedCommandLine::Action::usageError, "--port"},
         {{"--port", "2", "--baud", "0"}, ParsedCommandLine::Action::usageError, "--baud"},
+        {{"--port", "2", "--baud", "12345"},
+         ParsedCommandLine::Action::usageError,
+         "line rates 110, 300, 600, 1200, 2400, 4800, 9600, 14400, 19200, 38400, 57600, 115200, "
+         "128000, 256000"},
+        {{"--port", "2", "--baud", "230400"}, ParsedCommandLine::Action::usageError, "--baud"},
         {{"--input", ""}, ParsedCommandLine::Action::usageError, "--input"},
         {{"--output", "o.log"}, ParsedCommandLine::Action::usageError, "--input or --port"},
         {{"input.bin"}, ParsedCommandLine::Action::usageError, "input.bin"},

@@ -219,6 +219,7 @@ TEST_F(ZintavoLogFiles, FailuresExitWithOneLineOnStderr) {
         {{"--input", in, "--port", "3"}, 2},
         {{"--port", "0"}, 2},
         {{"--port", "256"}, 2},
+        {{"--port", "201", "--baud", "12345"}, 2},
         {{"--input", in, "--baud", "9600"}, 2},
         {{"--input", in, "--seconds", "nan"}, 2},
         {{"--input", path("missing.bin")}, 1},
