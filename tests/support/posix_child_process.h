@@ -21,6 +21,8 @@ class ChildProcess {
     ChildProcess& operator=(const ChildProcess&) = delete;
 
     bool started() const { return started_; }
+    // Its process id while it runs; -1 once waited for.
+    pid_t pid() const { return pid_; }
 
     // Writes to its standard input; false when it no longer reads it.
     bool write(std::string_view bytes);

@@ -1,7 +1,9 @@
 #include <fcntl.h>
 #include <io.h>
+#include <windows.h>
 
 #include <cstdio>
+#include <iostream>
 
 #include "link/port_detection.h"
 #include "log_platform.h"
@@ -36,4 +38,14 @@ int LogPlatform::runLivePort(LogSession& session, const LogOptions&) {
 
 std::unique_ptr<StreamDevice> LogPlatform::openStream(const std::string& path) {
     return std::make_unique<Win32StreamDevice>(path);
+}
+
+std::FILE* LogPlatform::openOutput(const std::string& path) {
+    return std::fopen(path.c_str(), "ab");
+}
+
+bool LogPlatform::writesToInput(const StreamDevice& input, std::FILE* out) {
+    const auto in = input.identity();
+    const auto handle = reinterpret_cast<HANDLE>(_get_osfhandle(_fileno(out)));
+    return in && in == win32FileIdentity(handle);
 }

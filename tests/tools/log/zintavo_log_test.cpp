@@ -1,14 +1,19 @@
 // Drives the real zintavo-log binary: byte streams in, log lines and exit
 // statuses out. Time limits are generous upper bounds.
 #include <gtest/gtest.h>
+#include <pwd.h>
 #include <signal.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 #include <algorithm>
 #include <chrono>
 #include <filesystem>
+#include <fstream>
 #include <memory>
 #include <regex>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "capture_builder.h"
@@ -53,6 +58,21 @@ std::vector<std::string> tailsOf(const std::string& out) {
 
 std::size_t lineEnds(const std::string& text) {
     return static_cast<std::size_t>(std::count(text.begin(), text.end(), '\n'));
+}
+
+// Until the child has its handler for `sig` in place (Linux: SigCgt in
+// /proc), a signal would end it by its default action instead.
+bool catchesSignal(pid_t pid, int sig) {
+    const auto deadline = std::chrono::steady_clock::now() + kPatience;
+    while (std::chrono::steady_clock::now() < deadline) {
+        std::ifstream status("/proc/" + std::to_string(pid) + "/status");
+        for (std::string line; std::getline(status, line);) {
+            if (!line.starts_with("SigCgt:")) continue;
+            if ((std::stoull(line.substr(7), nullptr, 16) >> (sig - 1)) & 1) return true;
+        }
+        std::this_thread::sleep_for(10ms);
+    }
+    return false;
 }
 
 const FrameSpec kVolts{.function = 1, .range = 3, .count = 4660};
@@ -199,6 +219,89 @@ TEST_F(ZintavoLogFiles, OutputAppendsToTheFile) {
     const std::string log = readFileBytes(path("out.log"));
     ASSERT_TRUE(log.starts_with("earlier line\r\n"));
     EXPECT_EQ(tailsOf(log.substr(14)), (std::vector<std::string>{kVoltsTail, kVoltsTail}));
+}
+
+TEST_F(ZintavoLogFiles, OutputThatIsTheInputIsRefusedBeforeAnythingIsWritten) {
+    const std::string capture = bytesOf(CaptureBuilder().frame(kVolts));
+    writeFileBytes(path("in.bin"), capture);
+    fs::create_symlink(path("in.bin"), path("link.bin"));
+    fs::create_hard_link(path("in.bin"), path("hard.bin"));
+    const std::string in = path("in.bin");
+    const std::string logger = ZINTAVO_LOG_BINARY;
+    const std::vector<std::string> cases[] = {
+        {logger, "--input", in, "--output", in},
+        {logger, "--input", in, "--output", path("link.bin")},
+        {logger, "--input", path("hard.bin"), "--output", path("link.bin")},
+        {"/bin/sh", "-c", "exec \"$0\" --input \"$1\" >> \"$1\"", logger, in},
+        {"/bin/sh", "-c", "exec \"$0\" --input - --output \"$1\" < \"$1\"", logger, in},
+    };
+    for (const std::vector<std::string>& c : cases) {
+        const ChildRun run = runChild(c[0], {c.begin() + 1, c.end()});
+        EXPECT_EQ(run.status, 2) << c.back();
+        EXPECT_TRUE(run.err.find("is the input file") != std::string::npos) << run.err;
+        EXPECT_EQ(readFileBytes(in), capture);
+    }
+}
+
+// A FIFO that no program opens must not hold the logger where no signal
+// reaches it: the run ends in time, or on SIGINT or SIGTERM, with status 0.
+TEST_F(ZintavoLogFiles, AFifoNobodyOpensEndsOnASignalOrInTime) {
+    ASSERT_EQ(mkfifo(path("in.fifo").c_str(), 0600), 0);
+    ASSERT_EQ(mkfifo(path("out.fifo").c_str(), 0600), 0);
+    writeFileBytes(path("in.bin"), bytesOf(CaptureBuilder().frame(kVolts)));
+    struct Case {
+        std::vector<std::string> args;
+        int sig;  // 0: none
+    };
+    const Case cases[] = {
+        {{"--input", path("in.fifo"), "--seconds", "0.5"}, 0},
+        {{"--input", path("in.fifo")}, SIGINT},
+        {{"--input", path("in.fifo")}, SIGTERM},
+        {{"--input", path("in.bin"), "--output", path("out.fifo")}, SIGTERM},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.args[1] + " " + std::to_string(c.sig));
+        ChildProcess logger(ZINTAVO_LOG_BINARY, c.args);
+        if (c.sig != 0) {
+            ASSERT_TRUE(catchesSignal(logger.pid(), c.sig));
+            logger.signal(c.sig);
+        }
+        EXPECT_EQ(logger.wait(kPatience), 0);
+        EXPECT_EQ(logger.output(), "");
+        EXPECT_EQ(logger.errorOutput(), "");
+    }
+}
+
+// Run as a user outside the device's group, the logger names the cause and the
+// fix at once.
+TEST_F(ZintavoLogFiles, APortTheUserMayNotOpenIsNamedWithItsFix) {
+    const passwd* nobody = getpwnam("nobody");
+    if (geteuid() != 0 || nobody == nullptr) GTEST_SKIP() << "needs root and the user nobody";
+    const fs::path ports = dir.path() / "config" / "Vorrelind" / "Zintavo.ports";
+    fs::create_directories(ports);
+    writeFileBytes(path("ttyUSB9"), "");
+    fs::permissions(path("ttyUSB9"), fs::perms::owner_read | fs::perms::owner_write);
+    fs::create_symlink(path("ttyUSB9"), ports / "COM201");
+    // A copy that nobody may run, wherever the build folder is.
+    fs::copy_file(ZINTAVO_LOG_BINARY, path("zintavo-log"));
+    const std::vector<std::string> asNobody = {"--reuid=" + std::to_string(nobody->pw_uid),
+                                               "--regid=" + std::to_string(nobody->pw_gid),
+                                               "--clear-groups", path("zintavo-log")};
+    const std::vector<std::string> environment = {
+        "XDG_CONFIG_HOME=" + (dir.path() / "config").string(), "HOME=" + dir.path().string(),
+        "ASAN_OPTIONS=detect_leaks=0"};
+    const auto run = [&](const std::vector<std::string>& args) {
+        std::vector<std::string> all = asNobody;
+        all.insert(all.end(), args.begin(), args.end());
+        return runChild("setpriv", all, {}, environment);
+    };
+    const ChildRun live = run({"--port", "201"});
+    if (live.status == 127) GTEST_SKIP() << "setpriv is not installed";
+    EXPECT_EQ(live.status, 1);
+    EXPECT_EQ(live.out, "");
+    EXPECT_EQ(lineEnds(live.err), 1u) << live.err;
+    EXPECT_NE(live.err.find("permission denied"), std::string::npos) << live.err;
+    EXPECT_NE(live.err.find("sudo usermod -aG dialout $USER"), std::string::npos) << live.err;
 }
 
 TEST_F(ZintavoLogFiles, FailuresExitWithOneLineOnStderr) {
