@@ -24,6 +24,10 @@ class LogPlatform {
     bool stopRequested();
     // Runs the session on the live port of the options; the exit status.
     int runLivePort(LogSession& session, const LogOptions& options);
+    // Prints the ports as the program's port list shows them, one per line.
+    int listPorts(std::ostream& out);
+    // Runs one auto-detection and prints the entry of the port it finds.
+    int detect(std::ostream& out, std::ostream& notes);
 
     // The file at `path`, or standard input for "-"; check valid(). A FIFO
     // opens at once, with or without a writer: the wait for bytes is the run's.

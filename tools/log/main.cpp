@@ -15,6 +15,11 @@ int fail(int status, std::string_view message) {
     return status;
 }
 
+// Whether a file just opened for appending already holds something.
+bool holdsText(std::FILE* file) {
+    return std::fseek(file, 0, SEEK_END) == 0 && std::ftell(file) > 0;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -31,6 +36,15 @@ int main(int argc, char** argv) {
     }
     const LogOptions& options = parsed.options;
     LogPlatform platform(argc, argv);
+    switch (options.command) {
+        case LogOptions::Command::listPorts:
+            return platform.listPorts(std::cout);
+        case LogOptions::Command::detect:
+            return platform.detect(std::cout, std::cerr);
+        case LogOptions::Command::log:
+            break;
+    }
+
     std::unique_ptr<StreamDevice> input;
     if (!options.input.empty()) {
         input = platform.openStream(options.input);
@@ -51,8 +65,9 @@ int main(int argc, char** argv) {
                            " is the input file " + options.input);
     }
     SystemClock clock;
-    LogSession session(options, clock, out, std::cerr,
-                       [&platform] { return platform.stopRequested(); });
+    LogSession session(
+        options, clock, out, std::cerr, [&platform] { return platform.stopRequested(); },
+        out != stdout && holdsText(out));
 
     const int status = input ? session.runStream(*input) : platform.runLivePort(session, options);
     if (out != stdout) std::fclose(out);

@@ -10,6 +10,7 @@
 
 #include "link/port_detection.h"
 #include "log_platform.h"
+#include "log_ports.h"
 #include "posix/port_map.h"
 #include "posix/posix_serial_device.h"
 #include "posix/posix_serial_ports.h"
@@ -59,6 +60,24 @@ int LogPlatform::runLivePort(LogSession& session, const LogOptions& options) {
     PosixThreadStarter threads;
     PortDetection detection(ports, listed, threads);
     return session.runPort(device, detection);
+}
+
+int LogPlatform::listPorts(std::ostream& out) {
+    const PortMap& map = state_->map;
+    PosixSerialPorts ports(map);
+    for (const std::string& entry :
+         portEntries(ports, [&map](std::uint32_t port) { return map.deviceLabel(port); }))
+        out << entry << '\n';
+    return 0;
+}
+
+int LogPlatform::detect(std::ostream& out, std::ostream& notes) {
+    const PortMap& map = state_->map;
+    PosixSerialPorts ports(map);
+    PosixThreadStarter threads;
+    return detectMeter(
+        ports, threads, [&map](std::uint32_t port) { return map.deviceLabel(port); },
+        [this] { return stopRequested(); }, out, notes);
 }
 
 std::unique_ptr<StreamDevice> LogPlatform::openStream(const std::string& path) {

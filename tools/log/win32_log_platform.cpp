@@ -7,6 +7,7 @@
 
 #include "link/port_detection.h"
 #include "log_platform.h"
+#include "log_ports.h"
 #include "win32/win32_serial_device.h"
 #include "win32/win32_serial_ports.h"
 #include "win32/win32_thread_starter.h"
@@ -34,6 +35,19 @@ int LogPlatform::runLivePort(LogSession& session, const LogOptions&) {
     Win32ThreadStarter threads;
     PortDetection detection(ports, listed, threads);
     return session.runPort(device, detection);
+}
+
+int LogPlatform::listPorts(std::ostream& out) {
+    Win32SerialPorts ports;
+    for (const std::string& entry : portEntries(ports, {})) out << entry << '\n';
+    return 0;
+}
+
+int LogPlatform::detect(std::ostream& out, std::ostream& notes) {
+    Win32SerialPorts ports;
+    Win32ThreadStarter threads;
+    return detectMeter(
+        ports, threads, {}, [this] { return stopRequested(); }, out, notes);
 }
 
 std::unique_ptr<StreamDevice> LogPlatform::openStream(const std::string& path) {

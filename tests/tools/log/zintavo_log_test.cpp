@@ -17,6 +17,8 @@
 #include <vector>
 
 #include "capture_builder.h"
+#include "history/logged_reading.h"
+#include "log_csv.h"
 #include "support/posix_child_process.h"
 #include "support/temp_dir.h"
 
@@ -73,6 +75,25 @@ bool catchesSignal(pid_t pid, int sig) {
         std::this_thread::sleep_for(10ms);
     }
     return false;
+}
+
+// What Python's csv module reads from the file: JSON of its rows, each time
+// field replaced by its UTC offset ("+0100") when it is an ISO 8601 time with
+// an offset within ten minutes of now, or by "far: <time>" when it is not.
+std::string readCsvWithPython(const std::string& path) {
+    static const char* const kScript = R"(
+import csv, datetime, json, sys
+rows = list(csv.reader(open(sys.argv[1], newline="", encoding="utf-8")))
+now = datetime.datetime.now(datetime.timezone.utc)
+for row in rows[1:]:
+    t = datetime.datetime.fromisoformat(row[0])
+    near = t.tzinfo is not None and abs(t - now) < datetime.timedelta(minutes=10)
+    row[0] = t.strftime("%z") if near else "far: " + row[0]
+print(json.dumps(rows))
+)";
+    const ChildRun run = runChild(ZINTAVO_PYTHON3, {"-c", kScript, path});
+    EXPECT_EQ(run.status, 0) << run.err;
+    return run.out;
 }
 
 const FrameSpec kVolts{.function = 1, .range = 3, .count = 4660};
@@ -273,7 +294,7 @@ TEST_F(ZintavoLogFiles, AFifoNobodyOpensEndsOnASignalOrInTime) {
 }
 
 // Run as a user outside the device's group, the logger names the cause and the
-// fix at once.
+// fix at once, and the port list marks the port.
 TEST_F(ZintavoLogFiles, APortTheUserMayNotOpenIsNamedWithItsFix) {
     const passwd* nobody = getpwnam("nobody");
     if (geteuid() != 0 || nobody == nullptr) GTEST_SKIP() << "needs root and the user nobody";
@@ -295,8 +316,12 @@ TEST_F(ZintavoLogFiles, APortTheUserMayNotOpenIsNamedWithItsFix) {
         all.insert(all.end(), args.begin(), args.end());
         return runChild("setpriv", all, {}, environment);
     };
+    const ChildRun list = run({"--list-ports"});
+    if (list.status == 127) GTEST_SKIP() << "setpriv is not installed";
+    EXPECT_EQ(list.status, 0) << list.err;
+    EXPECT_NE(list.out.find("COM201 (ttyUSB9) (no access)\n"), std::string::npos) << list.out;
+
     const ChildRun live = run({"--port", "201"});
-    if (live.status == 127) GTEST_SKIP() << "setpriv is not installed";
     EXPECT_EQ(live.status, 1);
     EXPECT_EQ(live.out, "");
     EXPECT_EQ(lineEnds(live.err), 1u) << live.err;
@@ -388,6 +413,88 @@ TEST(ZintavoLog, ShippedSampleCaptureIsTheGeneratedOne) {
     EXPECT_EQ(tails.back(), "  0.5005 KHz");
 }
 
+// Tags as a user types them, times on both sides of UTC: a CSV reader gets
+// every field back as it was.
+TEST(ZintavoLogCsv, RecordsReadBackWithPythonsCsvModule) {
+#ifndef ZINTAVO_PYTHON3
+    GTEST_SKIP() << "no python3";
+#else
+    struct Record {
+        LocalDateTime when;
+        const char* valueField;
+        const char* unit;
+        const char* tag;
+    };
+    const Record records[] = {
+        {{2021, 3, 7, 14, 5, 9, 60},
+         "-0.0005",
+         "\xB5"
+         "A DC",
+         "a,b"},
+        {{2021, 12, 31, 23, 59, 59, -570},
+         " 12345",
+         "\xB0"
+         "C",
+         "say \"hi\""},
+        {{1999, 1, 2, 3, 4, 5, 0}, "      ", "NC", "two\r\nlines, \xE9t\xE9"},
+    };
+    TempDir dir;
+    std::string csv(csvHeader());
+    for (const Record& r : records) {
+        LoggedReading reading;
+        reading.when = r.when;
+        reading.valueField = r.valueField;
+        reading.unit = r.unit;
+        csv += formatCsvRecord(reading, r.tag);
+    }
+    writeFileBytes(dir.file("records.csv"), csv);
+    EXPECT_EQ(readCsvWithPython(dir.file("records.csv")),
+              R"([["time", "value", "unit", "tag"], )"
+              R"(["far: 2021-03-07T14:05:09+01:00", "-0.0005", "\u00b5A DC", "a,b"], )"
+              R"(["far: 2021-12-31T23:59:59-09:30", "12345", "\u00b0C", "say \"hi\""], )"
+              R"(["far: 1999-01-02T03:04:05+00:00", "0", "NC", "two\r\nlines, \u00e9t\u00e9"]])"
+              "\n");
+#endif
+}
+
+TEST(ZintavoLogCsv, TheLoggerWritesCsvForTheLocalZone) {
+#ifndef ZINTAVO_PYTHON3
+    GTEST_SKIP() << "no python3";
+#else
+    const std::string capture =
+        bytesOf(CaptureBuilder()
+                    .frame(kVolts)
+                    .frame({.function = 0, .range = 1, .count = 5, .negative = true})
+                    .frame({.function = 4, .count = 2399})
+                    .frame({.function = 8, .count = 250, .negative = true})
+                    .frame({.function = 11, .count = 12345}));
+    struct Case {
+        const char* zone;  // POSIX TZ: the offset is west of UTC
+        const char* offset;
+    };
+    const Case cases[] = {{"UTC0", "+0000"}, {"XYZ-14", "+1400"}, {"ABC+9:30", "-0930"}};
+    TempDir dir;
+    for (const Case& c : cases) {
+        const ChildRun run =
+            runLogger({"--input", "-", "--format", "csv"}, capture, {std::string("TZ=") + c.zone});
+        EXPECT_EQ(run.status, 0) << run.err;
+        writeFileBytes(dir.file("out.csv"), run.out);
+        const std::string o = c.offset;
+        EXPECT_EQ(
+            readCsvWithPython(dir.file("out.csv")),
+            R"([["time", "value", "unit", "tag"], [")" + o + R"(", "46.60", "VDC", ""], [")" + o +
+                R"(", "-0.0005", "Vac", ""], [")" + o + R"(", "239.9", "\u00b0C", ""], [")" + o +
+                R"(", "-2.50", "\u00b5A DC", ""], [")" + o + R"(", "12345", "NC", ""]])" + "\n")
+            << c.zone;
+    }
+    // Appended to a file that has its header, the records follow without another.
+    writeFileBytes(dir.file("more.csv"), "time,value,unit,tag\r\n");
+    runLogger({"--input", "-", "--format", "csv", "--output", dir.file("more.csv")},
+              bytesOf(CaptureBuilder().frame(kVolts)));
+    EXPECT_EQ(lineEnds(readFileBytes(dir.file("more.csv"))), 2u);
+#endif
+}
+
 // The logger runs on a small board without a desktop: nothing it loads may be Qt.
 TEST(ZintavoLog, LoadsNoQtLibrary) {
     const ChildRun run = runChild(ZINTAVO_LOG_BINARY, {}, {}, {"LD_TRACE_LOADED_OBJECTS=1"});
@@ -456,6 +563,20 @@ TEST_F(ZintavoLogLive, InterruptOrSecondsEndALivePortRun) {
     EXPECT_FALSE(tailsOf(timed.out).empty());
 }
 
+TEST_F(ZintavoLogLive, ListAndDetectShowThePortAsTheWindowDoes) {
+    startMeter();
+    const ChildRun list = logLive({"--list-ports"});
+    EXPECT_EQ(list.status, 0);
+    const std::size_t at = list.out.find("COM201 (pts/");
+    ASSERT_NE(at, std::string::npos) << list.out;
+    const std::string entry = list.out.substr(at, list.out.find('\n', at) + 1 - at);
+
+    const ChildRun found = logLive({"--detect"});
+    EXPECT_EQ(found.status, 0) << found.err;
+    EXPECT_EQ(found.out, entry);
+    EXPECT_EQ(found.err, "");
+}
+
 TEST_F(ZintavoLogLive, NoMeterIsAnInputFailure) {
     struct Case {
         std::vector<std::string> args;
@@ -464,6 +585,7 @@ TEST_F(ZintavoLogLive, NoMeterIsAnInputFailure) {
     const Case cases[] = {
         {{"--port", "201"}, "zintavo-log: no device is known as COM201\n"},
         {{"--port", "auto"}, "zintavo-log: no port carries a meter\n"},
+        {{"--detect"}, "zintavo-log: no port carries a meter\n"},
     };
     for (const Case& c : cases) {
         const ChildRun run = logLive(c.args);
