@@ -37,7 +37,6 @@ QT_ALLOWED = [
     "tools/artwork/",
     "tests/qt/",
     "tests/app/",
-    "tests/tools/log/zintavo_log_test.cpp",  # runs the logger through QProcess
     "bench/bench_chart.cpp",
     "bench/bench_face.cpp",
 ]

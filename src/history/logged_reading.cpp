@@ -11,10 +11,12 @@ std::optional<LoggedReading> decideLogging(MeterReading& stored, const Clock& cl
 
     const LocalDateTime now = clock.now();
     LoggedReading logged;
-    logged.line =
-        formatReadingLine(now, digits, stored.negative(), interpretation.decimalPosition,
-                          unitName(stored.function(), stored.subfunction(), stored.range()));
+    logged.unit = unitName(stored.function(), stored.subfunction(), stored.range());
+    logged.line = formatReadingLine(now, digits, stored.negative(), interpretation.decimalPosition,
+                                    logged.unit);
     logged.value = interpretation.value;
     logged.timeOfDay = packTimeOfDay(now.hour, now.minute, now.second);
+    logged.when = now;
+    logged.valueField = formatValueField(digits, stored.negative(), interpretation.decimalPosition);
     return logged;
 }

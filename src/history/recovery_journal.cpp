@@ -96,14 +96,18 @@ std::size_t replayJournal(const JournalContents& journal, std::string_view logFi
             ++applied;
             continue;
         }
-        // Rows logged since the start follow the loaded ones; earlier rows
-        // are the loaded ones only when the log still holds as many.
+        // Rows logged since the start follow the loaded ones. Earlier rows are
+        // counted from the end of the log: the loader takes a log's last lines,
+        // so a journal started over more of them (a smaller ring now, or an
+        // older program that loaded all) still finds its rows.
         std::optional<std::size_t> row;
-        if (record.row >= journal.rowsBefore)
-            row = loaded + (record.row - journal.rowsBefore);
-        else if (loaded == journal.rowsBefore)
-            row = record.row;
-        if (!row || *row >= list.rowCount()) continue;
+        if (record.row >= journal.rowsBefore) {
+            if (record.row - journal.rowsBefore < list.rowCount() - loaded)
+                row = loaded + (record.row - journal.rowsBefore);
+        } else if (journal.rowsBefore - record.row <= loaded) {
+            row = loaded - (journal.rowsBefore - record.row);
+        }
+        if (!row) continue;
         setRowTag(list, history, *row, record.text);
         ++applied;
     }

@@ -24,6 +24,25 @@ std::u16string windows1252ToUtf16(std::string_view text) {
     return out;
 }
 
+std::string windows1252ToUtf8(std::string_view text) {
+    std::string out;
+    out.reserve(text.size());
+    for (char c : text) {
+        const char16_t unit = toUnit(static_cast<unsigned char>(c));
+        if (unit < 0x80) {
+            out.push_back(static_cast<char>(unit));
+        } else if (unit < 0x800) {
+            out.push_back(static_cast<char>(0xC0 | (unit >> 6)));
+            out.push_back(static_cast<char>(0x80 | (unit & 0x3F)));
+        } else {
+            out.push_back(static_cast<char>(0xE0 | (unit >> 12)));
+            out.push_back(static_cast<char>(0x80 | ((unit >> 6) & 0x3F)));
+            out.push_back(static_cast<char>(0x80 | (unit & 0x3F)));
+        }
+    }
+    return out;
+}
+
 std::optional<std::string> utf16ToWindows1252(std::u16string_view text) {
     std::string out;
     out.reserve(text.size());

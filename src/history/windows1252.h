@@ -10,6 +10,9 @@
 // Every byte maps to one UTF-16 unit; the five undefined bytes map to themselves.
 std::u16string windows1252ToUtf16(std::string_view text);
 
+// The UTF-8 of a Windows-1252 text, byte for byte as windows1252ToUtf16 reads it.
+std::string windows1252ToUtf8(std::string_view text);
+
 // The Windows-1252 bytes of a UTF-16 text, or nothing when a character has no byte.
 std::optional<std::string> utf16ToWindows1252(std::u16string_view text);
 

@@ -19,7 +19,11 @@ void fillPortList(PortList& list, const ListedPorts& listed, std::uint32_t port,
         std::string text = "COM" + std::to_string(n);
         if (label) {
             const std::string device = label(n);
-            if (!device.empty()) text += " (" + device + ")";
+            if (device.starts_with('(')) {
+                text += " " + device;
+            } else if (!device.empty()) {
+                text += " (" + device + ")";
+            }
         }
         list.entries.push_back(std::move(text));
         if (n == port) list.selected = static_cast<int>(list.entries.size() - 1);

@@ -21,7 +21,9 @@ struct PortList {
 std::uint32_t portNumberOfEntry(std::string_view entry);
 
 // Rebuilds the list from the set and selects the entry of port (none when the
-// port is 0 or not listed). label may name the device of a port ("" for none).
+// port is 0 or not listed). label may name the device of a port ("" for none),
+// shown in parentheses; a label that starts with "(" is shown as it is, so
+// that a note can follow the name ("(ttyUSB0) (no access)").
 void fillPortList(PortList& list, const ListedPorts& listed, std::uint32_t port,
                   const std::function<std::string(std::uint32_t)>& label = {});
 

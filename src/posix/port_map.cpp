@@ -1,6 +1,9 @@
 #include "posix/port_map.h"
 
+#include <unistd.h>
+
 #include <array>
+#include <cerrno>
 #include <fstream>
 #include <string_view>
 #include <system_error>
@@ -91,13 +94,22 @@ bool PortMap::enumeratePorts(ListedPorts& into) const {
 
 std::string PortMap::deviceLabel(std::uint32_t port) const {
     if (port < 1 || port > ListedPorts::kMaxPort) return {};
+    std::string name;
     if (auto link = linkedPath(port)) {
         std::error_code ec;
         const fs::path target = fs::read_symlink(*link, ec);
         if (ec) return {};
         const fs::path relative = target.lexically_relative("/dev");
-        return !relative.empty() && *relative.begin() != ".." ? relative.generic_string()
+        name = !relative.empty() && *relative.begin() != ".." ? relative.generic_string()
                                                               : target.filename().string();
+    } else {
+        name = blockDeviceName(port).value_or(std::string());
     }
-    return blockDeviceName(port).value_or(std::string());
+    if (!name.empty() && accessDenied(port)) return "(" + name + ") (no access)";
+    return name;
+}
+
+bool PortMap::accessDenied(std::uint32_t port) const {
+    const auto path = devicePath(port);
+    return path && ::access(path->c_str(), R_OK | W_OK) != 0 && errno == EACCES;
 }

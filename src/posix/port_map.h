@@ -22,8 +22,12 @@ class PortMap {
     // read (the set is unchanged then).
     bool enumeratePorts(ListedPorts& into) const;
     // Short device name shown beside the number ("ttyUSB0", "pts/3"); empty when
-    // the port is not mapped.
+    // the port is not mapped. A device this user may not open is shown so:
+    // "(ttyUSB0) (no access)", which the port list takes as it is.
     std::string deviceLabel(std::uint32_t port) const;
+    // True when the port's device exists but this user may not read and write
+    // it (not in its group, typically "dialout"). Opens nothing.
+    bool accessDenied(std::uint32_t port) const;
 
   private:
     std::optional<std::filesystem::path> linkedPath(std::uint32_t port) const;

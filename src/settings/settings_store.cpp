@@ -2,13 +2,7 @@
 
 #include <algorithm>
 
-namespace {
-
-// The slowest and fastest rates any serial line runs at.
-constexpr std::uint32_t kMinBaud = 50;
-constexpr std::uint32_t kMaxBaud = 4000000;
-
-}  // namespace
+#include "settings/line_rates.h"
 
 void loadSettings(Settings& settings, SettingsBackend& backend) {
     if (!backend.openKey()) return;
@@ -19,8 +13,9 @@ void loadSettings(Settings& settings, SettingsBackend& backend) {
     // The history has at most this many slots, and an empty history could
     // never hold the reading that fills it.
     settings.listCount = std::clamp(settings.listCount, std::uint32_t{1}, Settings::kMaxListCount);
-    // A rate no line can be set to would keep the port from ever opening.
-    if (settings.baud < kMinBaud || settings.baud > kMaxBaud) settings.baud = Settings{}.baud;
+    // A rate the program does not run a line at would keep the port from ever
+    // opening, silently; it loads as the default and is written back as such.
+    if (!isLineRate(settings.baud)) settings.baud = Settings{}.baud;
     backend.closeKey();
 }
 

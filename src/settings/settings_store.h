@@ -5,8 +5,8 @@
 
 // Fills every setting from the store, in table order. A key that cannot be
 // opened leaves every value as it is; a missing or unusable value leaves its
-// variable unchanged. ListCount is kept within 1..32768; a Baud outside
-// 50..4000000 takes the default.
+// variable unchanged. ListCount is kept within 1..32768; a Baud that is not
+// one of kLineRates takes the default.
 void loadSettings(Settings& settings, SettingsBackend& backend);
 
 // Writes every setting to the store, in table order, each with its storage

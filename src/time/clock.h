@@ -8,6 +8,7 @@ struct LocalDateTime {
     int hour = 0;
     int minute = 0;
     int second = 0;
+    int utcOffsetMinutes = 0;  // local time minus UTC at that moment
 };
 
 // Source of the local time; injectable so that tests are deterministic.

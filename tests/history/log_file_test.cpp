@@ -105,7 +105,7 @@ TEST(LoadLog, AppendsToWhatIsThere) {
     EXPECT_EQ(history.atAge(1).value, -0.12f);
 }
 
-TEST(LoadLog, LongerThanTheRingKeepsEveryRowAndTheLastSamples) {
+TEST(LoadLog, LongerThanTheRingLoadsOnlyItsLastLines) {
     TempDir dir;
     std::string content;
     for (int i = 1; i <= 10; ++i)
@@ -114,12 +114,61 @@ TEST(LoadLog, LongerThanTheRingKeepsEveryRowAndTheLastSamples) {
     writeFileBytes(dir.file("ten.log"), content);
     ReadingList list;
     SampleHistory history(8);
-    EXPECT_EQ(loadLog(dir.file("ten.log"), list, history), 10u);
-    EXPECT_EQ(list.rowCount(), 10u);
-    EXPECT_EQ(history.position(), 2u);
+    EXPECT_EQ(loadLog(dir.file("ten.log"), list, history), 8u);
+    ASSERT_EQ(list.rowCount(), 8u);
+    EXPECT_EQ(list.row(0).text, " 3/07/2021  2:05:03PM   3.00 VDC");
+    EXPECT_EQ(history.position(), 0u);
     EXPECT_EQ(history.count(), 8u);
     EXPECT_EQ(history.atAge(1).value, 10.0f);
     EXPECT_EQ(history.atAge(8).value, 3.0f);
+    EXPECT_EQ(readFileBytes(dir.file("ten.log")), content) << "the file stays as it is";
+}
+
+// Reading from the end gives the rows a whole read would end with, from no
+// more than 256 bytes a row, however long the file.
+TEST(LoadLog, TheTailIsWhatAWholeReadEndsWith) {
+    struct Case {
+        const char* name;
+        std::uint32_t capacity;
+        std::string content;
+    };
+    std::string shortLines, blankRuns, longLines;
+    for (int i = 0; i < 6000; ++i) {
+        const std::string n = std::to_string(i);
+        shortLines += " 3/07/2021  2:05:09PM " + n + " VDC" + (i % 3 ? "" : ",t" + n) + "\r\n";
+        blankRuns += "line " + n + (i % 2 ? "\n\n\r\n" : "\r");
+        longLines += std::string(static_cast<std::size_t>(200 + (i * 37) % 600),
+                                 static_cast<char>('a' + i % 26));
+        longLines += "\r\n";
+    }
+    const Case cases[] = {
+        {"short lines, some tagged", 100, shortLines},
+        {"blank lines and lone CRs between", 300, blankRuns},
+        {"lines longer than the reader takes", 50, longLines},
+        {"more lines than rows within the bytes allowed", 8, shortLines.substr(0, 2000)},
+        // Its pieces are counted from the first byte read, which here is where
+        // a whole read puts a piece's start too.
+        {"one line far longer than the bytes allowed", 64,
+         std::string(64 * 256 + 254 * 20000, 'x')},
+    };
+    TempDir dir;
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        writeFileBytes(dir.file("tail.log"), c.content);
+        const auto tail = readLogTail(dir.file("tail.log"), c.capacity);
+        ASSERT_TRUE(tail);
+        EXPECT_LE(tail->size(), std::size_t{c.capacity} * 256);
+
+        ReadingList list;
+        SampleHistory history(c.capacity);
+        ASSERT_EQ(loadLog(dir.file("tail.log"), list, history), c.capacity);
+        const std::vector<std::string_view> all = cutLogLines(c.content);
+        for (std::size_t i = 0; i < c.capacity; ++i) {
+            const LogLine want = parseLogLine(all[all.size() - c.capacity + i]);
+            EXPECT_EQ(list.row(i).text, want.text) << i;
+            EXPECT_EQ(list.row(i).tag, want.tag.value_or("")) << i;
+        }
+    }
 }
 
 TEST(LoadLog, OnlyRegularFilesAreRead) {

@@ -60,6 +60,9 @@ TEST(DecideLogging, LineValueAndTimeComeFromOneClockReading) {
     EXPECT_EQ(logged->line, " 3/07/2021  2:05:09PM   -0.12 VDC");
     EXPECT_EQ(logged->value, -(12.0f * 0.01f));
     EXPECT_EQ(logged->timeOfDay, packTimeOfDay(14, 5, 9));
+    EXPECT_EQ(logged->when.hour, 14);
+    EXPECT_EQ(logged->valueField, "  -0.12");
+    EXPECT_EQ(logged->unit, "VDC");
 }
 
 }  // namespace

@@ -139,6 +139,13 @@ TEST(ReplayJournal, AppendsRowsAndReplaysTags) {
          "B 5 /logs/a.log\r\nT 1 earlier\r\nR " + kLine3 + "\r\nT 5 later\r\n",
          2,
          {row1, row2, {kLine3, "later", true, 12.0f}}},
+        {"over a longer log: its rows count from the log's end",
+         "B 5 /logs/a.log\r\nT 3 fourth\r\nT 2 gone\r\nR " + kLine3 + "\r\nT 4 fifth\r\n" +
+             "T 5 later\r\nT 18446744073709551615 lost\r\n",
+         4,
+         {{kLine1, "fourth", true, 3.45f},
+          {kLine2, "fifth", true, -0.12f},
+          {kLine3, "later", true, 12.0f}}},
         {"torn reading ignored", start + "R " + kLine3, 0, {row1, row2}},
     };
     for (const Case& c : cases) {

@@ -13,10 +13,19 @@ TEST(Windows1252, EveryByteRoundTripsThroughUtf16) {
 }
 
 TEST(Windows1252, MapsSignsOfTheUnitTexts) {
-    EXPECT_EQ(windows1252ToUtf16("\xB5" "A DC"), u"\u00B5A DC");
-    EXPECT_EQ(windows1252ToUtf16("\xB0" "C"), u"\u00B0C");
+    EXPECT_EQ(windows1252ToUtf16("\xB5"
+                                 "A DC"),
+              u"\u00B5A DC");
+    EXPECT_EQ(windows1252ToUtf16("\xB0"
+                                 "C"),
+              u"\u00B0C");
     EXPECT_EQ(windows1252ToUtf16("\x80"), u"\u20AC");
     EXPECT_EQ(utf16ToWindows1252(u"\u2122"), std::string("\x99"));
+    // One, two and three bytes of UTF-8.
+    EXPECT_EQ(windows1252ToUtf8("\xB5"
+                                "A DC, \xB0"
+                                "C \x80"),
+              "\u00B5A DC, \u00B0C \u20AC");
 }
 
 TEST(Windows1252, RejectsCharactersWithoutAByte) {

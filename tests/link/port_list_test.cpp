@@ -21,12 +21,15 @@ TEST(PortList, FillStartsEmptyAndSelectsTheSettingsPort) {
     for (std::uint32_t p : {130u, 3u, 65u, 0u, 256u}) listed.add(p);
     PortList list;
     const auto label = [](std::uint32_t p) {
-        return p == 65 ? std::string("ttyUSB0") : std::string();
+        return p == 65    ? std::string("ttyUSB0")
+               : p == 130 ? std::string("(ttyACM1) (no access)")
+                          : std::string();
     };
-    fillPortList(list, listed, 65, label);
-    EXPECT_EQ(list.entries, (std::vector<std::string>{"", "COM3", "COM65 (ttyUSB0)", "COM130"}));
-    EXPECT_EQ(list.selected, 2);
-    EXPECT_EQ(readPortFromList(list), 65u);
+    fillPortList(list, listed, 130, label);
+    EXPECT_EQ(list.entries, (std::vector<std::string>{"", "COM3", "COM65 (ttyUSB0)",
+                                                      "COM130 (ttyACM1) (no access)"}));
+    EXPECT_EQ(list.selected, 3);
+    EXPECT_EQ(readPortFromList(list), 130u);
 
     struct Case {
         std::uint32_t port;

@@ -136,11 +136,15 @@ TEST(SettingsStore, LoadRulesForStoredValues) {
          &Settings::baud,
          2400},
         {"baud 0 takes the default", "Baud", StorageType::RegDword, le32(0), &Settings::baud, 2400},
-        {"baud below any line takes the default", "Baud", StorageType::RegDword, le32(49),
+        {"slowest line rate kept", "Baud", StorageType::RegDword, le32(110), &Settings::baud, 110},
+        {"14400 kept", "Baud", StorageType::RegDword, le32(14400), &Settings::baud, 14400},
+        {"fastest line rate kept", "Baud", StorageType::RegDword, le32(256000), &Settings::baud,
+         256000},
+        {"baud between the rates takes the default", "Baud", StorageType::RegDword, le32(12345),
          &Settings::baud, 2400},
-        {"slowest line rate kept", "Baud", StorageType::RegDword, le32(50), &Settings::baud, 50},
-        {"fast rate kept", "Baud", StorageType::RegDword, le32(4000000), &Settings::baud, 4000000},
-        {"baud above any line takes the default", "Baud", StorageType::RegDword, le32(4000001),
+        {"baud below the rates takes the default", "Baud", StorageType::RegDword, le32(50),
+         &Settings::baud, 2400},
+        {"baud above the rates takes the default", "Baud", StorageType::RegDword, le32(230400),
          &Settings::baud, 2400},
         {"baud 2^32-1 takes the default", "Baud", StorageType::RegDword, le32(0xFFFFFFFF),
          &Settings::baud, 2400},
@@ -158,6 +162,11 @@ TEST(SettingsStore, LoadRulesForStoredValues) {
         Settings settings;
         loadSettings(settings, store);
         EXPECT_EQ(settings.*c.field, c.expected) << c.what;
+        // A Baud replaced at load is written back replaced.
+        saveSettings(settings, store);
+        if (c.field == &Settings::baud) {
+            EXPECT_EQ(store.values().at("Baud").bytes, le32(c.expected)) << c.what;
+        }
     }
 }
 

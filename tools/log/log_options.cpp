@@ -4,6 +4,8 @@
 #include <cmath>
 #include <vector>
 
+#include "settings/line_rates.h"
+
 namespace {
 
 template <typename T>
@@ -24,7 +26,7 @@ ParsedCommandLine usageError(std::string message) {
 
 bool takesValue(std::string_view option) {
     for (std::string_view known :
-         {"--input", "--output", "--count", "--seconds", "--port", "--baud"})
+         {"--input", "--output", "--count", "--seconds", "--port", "--baud", "--format"})
         if (option == known) return true;
     return false;
 }
@@ -34,19 +36,33 @@ bool takesValue(std::string_view option) {
 std::string_view logUsage() {
     return "Usage: zintavo-log --input FILE|- [options]\n"
            "       zintavo-log --port N|auto [--baud B] [options]\n"
+           "       zintavo-log --list-ports | --detect\n"
            "Decodes the meter's frames and writes one log line per logged reading\n"
            "(Windows-1252, CR LF), exactly as the program's log file holds it.\n"
            "\n"
            "  --input FILE   read the bytes of a capture (- for standard input)\n"
-           "  --port N       read live from COM port N (1-255)\n"
+           "  --port N       read live from COM port N (1-255), opened at once\n"
            "  --port auto    find the meter's port first, then read from it\n"
-           "  --baud B       line rate for --port (default 2400)\n"
+           "  --baud B       line rate for --port (default 2400): 110, 300, 600, 1200,\n"
+           "                 2400, 4800, 9600, 14400, 19200, 38400, 57600, 115200,\n"
+           "                 128000 or 256000\n"
            "  --output FILE  append the lines to FILE instead of standard output\n"
+           "                 (never the input itself)\n"
+           "  --format csv   write CSV instead: UTF-8, a header line time,value,unit,tag,\n"
+           "                 then per reading its local time in ISO 8601 with the UTC\n"
+           "                 offset, the value as the meter shows it, its unit and an\n"
+           "                 empty tag (--format log is the default)\n"
            "  --count N      stop after N logged lines\n"
            "  --seconds S    stop after S seconds\n"
+           "  --list-ports   print the serial ports as the program's port list shows\n"
+           "                 them, one per line; opens none of them\n"
+           "  --detect       listen on every port for about a second and print the one\n"
+           "                 that carries the meter\n"
            "  --help         show this text\n"
            "\n"
-           "Exit status: 0 done, 1 input or port failure, 2 bad command line.\n";
+           "Ctrl-C (SIGINT) or SIGTERM ends a run; every line written is complete.\n"
+           "Exit status: 0 done, 1 input, output or port failure (--detect: no meter\n"
+           "found), 2 bad command line.\n";
 }
 
 ParsedCommandLine parseLogOptions(std::span<const std::string_view> args) {
@@ -55,6 +71,9 @@ ParsedCommandLine parseLogOptions(std::span<const std::string_view> args) {
     bool haveInput = false;
     bool havePort = false;
     bool haveBaud = false;
+    bool haveRunOption = false;  // one that only a logging run takes
+    bool haveListPorts = false;
+    bool haveDetect = false;
     for (std::size_t i = 0; i < args.size(); ++i) {
         std::string_view option = args[i];
         std::optional<std::string_view> value;
@@ -68,11 +87,17 @@ ParsedCommandLine parseLogOptions(std::span<const std::string_view> args) {
             result.action = ParsedCommandLine::Action::help;
             return result;
         }
+        if (option == "--list-ports" || option == "--detect") {
+            if (value) return usageError(std::string(option) + " takes no value");
+            (option == "--list-ports" ? haveListPorts : haveDetect) = true;
+            continue;
+        }
         if (!takesValue(option)) return usageError("unknown option '" + std::string(args[i]) + "'");
         if (!value) {
             if (i + 1 == args.size()) return usageError(std::string(option) + " needs a value");
             value = args[++i];
         }
+        haveRunOption = true;
         if (option == "--input") {
             if (value->empty()) return usageError("--input needs a file name");
             options.input = *value;
@@ -102,10 +127,27 @@ ParsedCommandLine parseLogOptions(std::span<const std::string_view> args) {
             havePort = true;
         } else if (option == "--baud") {
             const auto b = parseNumber<std::uint32_t>(*value);
-            if (!b || *b == 0) return usageError("--baud needs a rate above 0");
+            if (!b || !isLineRate(*b))
+                return usageError("--baud needs one of the line rates " + lineRateList());
             options.baud = *b;
             haveBaud = true;
+        } else if (option == "--format") {
+            if (*value == "log") {
+                options.format = LogOptions::Format::log;
+            } else if (*value == "csv") {
+                options.format = LogOptions::Format::csv;
+            } else {
+                return usageError("--format needs log or csv");
+            }
         }
+    }
+    if (haveListPorts || haveDetect) {
+        if (haveListPorts && haveDetect) return usageError("give either --list-ports or --detect");
+        const char* which = haveListPorts ? "--list-ports" : "--detect";
+        if (haveRunOption) return usageError(std::string(which) + " takes no other option");
+        options.command =
+            haveListPorts ? LogOptions::Command::listPorts : LogOptions::Command::detect;
+        return result;
     }
     if (haveInput == havePort) return usageError("give either --input or --port (see --help)");
     if (haveBaud && !havePort) return usageError("--baud goes with --port");

@@ -8,13 +8,18 @@
 
 // What one run of zintavo-log is asked to do.
 struct LogOptions {
+    enum class Command { log, listPorts, detect };
+    enum class Format { log, csv };
+
+    Command command = Command::log;
+    Format format = Format::log;         // of the lines written by Command::log
     std::string input;                   // byte stream to decode; "-" = stdin; empty with a port
     std::optional<std::string> output;   // file to append to; stdout when unset
     std::optional<std::uint64_t> count;  // stop after this many logged lines
     std::optional<double> seconds;       // stop after this long
     std::uint32_t port = 0;              // live port 1-255; 0 with autoPort or input
     bool autoPort = false;               // find the meter's port first
-    std::uint32_t baud = 2400;
+    std::uint32_t baud = 2400;           // one of kLineRates
 };
 
 // The outcome of reading the command line.

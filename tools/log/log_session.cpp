@@ -5,29 +5,42 @@
 
 #include "history/log_format.h"
 #include "history/logged_reading.h"
+#include "log_csv.h"
 
 LogSession::LogSession(const LogOptions& options, const Clock& clock, std::FILE* out,
-                       std::ostream& notes, std::function<bool()> stopRequested)
+                       std::ostream& notes, std::function<bool()> stopRequested, bool outHoldsText)
     : options_(options),
       clock_(clock),
       out_(out),
       notes_(notes),
       stopRequested_(std::move(stopRequested)),
-      started_(std::chrono::steady_clock::now()) {
+      started_(std::chrono::steady_clock::now()),
+      headerDue_(options.format == LogOptions::Format::csv && !outHoldsText) {
     settings_.port = options.port;
     settings_.baud = options.baud;
+}
+
+void LogSession::startOutput() {
+    if (headerDue_) write(csvHeader());
+    headerDue_ = false;
+}
+
+bool LogSession::write(std::string_view text) {
+    if (std::fwrite(text.data(), 1, text.size(), out_) != text.size() || std::fflush(out_) != 0)
+        outputFailed_ = true;
+    return !outputFailed_;
 }
 
 void LogSession::onMeterReading() {
     if (finished()) return;
     const auto logged = decideLogging(port_->reading, clock_);
     if (!logged) return;
-    line_.clear();
-    line_.appendRow({}, logged->line);
-    const std::string line = formatLog(line_);
-    if (std::fwrite(line.data(), 1, line.size(), out_) != line.size() || std::fflush(out_) != 0) {
-        outputFailed_ = true;
-        return;
+    if (options_.format == LogOptions::Format::csv) {
+        if (!write(formatCsvRecord(*logged, {}))) return;
+    } else {
+        line_.clear();
+        line_.appendRow({}, logged->line);
+        if (!write(formatLog(line_))) return;
     }
     ++lines_;
 }
@@ -47,6 +60,7 @@ bool LogSession::finished() const {
 }
 
 int LogSession::runStream(StreamDevice& device) {
+    startOutput();
     MeterPort port(device, this);
     port_ = &port;
     port.open(1, settings_.baud);
@@ -61,10 +75,13 @@ int LogSession::runStream(StreamDevice& device) {
 }
 
 int LogSession::runPort(SerialDevice& device, PortDetection& detection) {
+    startOutput();
     MeterPort port(device, this);
     port_ = &port;
     MeterLink link(port, settings_, detection, *this);
     link.start();
+    if (settings_.port != 0)
+        link.openCountdown = port.open(settings_.port, settings_.baud) ? 0 : MeterLink::kRetryTicks;
     int status = 0;
     auto next = std::chrono::steady_clock::now();
     while (!finished() && !stopRequested_()) {

@@ -25,15 +25,19 @@ class LogSession final : public ReadingListener, public LinkOwner {
 
     // `out` receives the lines (flushed one by one); `notes` gets the one-line
     // reports (port chosen, failures). `stopRequested` is asked between ticks.
+    // CSV output starts with its header, unless `out` is a file appended to
+    // that already holds text.
     LogSession(const LogOptions& options, const Clock& clock, std::FILE* out, std::ostream& notes,
-               std::function<bool()> stopRequested);
+               std::function<bool()> stopRequested, bool outHoldsText = false);
 
     // Feeds a byte stream through the receive loop until it ends or the run
     // is over. Returns the exit status.
     int runStream(StreamDevice& device);
 
     // Runs the program's link on a live port (detecting it first with
-    // options.autoPort), one tick every 50 ms, until the run is over.
+    // options.autoPort), one tick every 50 ms, until the run is over. A port
+    // given by number is opened at once: no window start-up to wait for. The
+    // link's re-open schedule takes over from there.
     int runPort(SerialDevice& device, PortDetection& detection);
 
     std::uint64_t linesWritten() const { return lines_; }
@@ -45,6 +49,8 @@ class LogSession final : public ReadingListener, public LinkOwner {
 
   private:
     bool finished() const;
+    bool write(std::string_view text);
+    void startOutput();
 
     const LogOptions& options_;
     const Clock& clock_;
@@ -57,4 +63,5 @@ class LogSession final : public ReadingListener, public LinkOwner {
     ReadingList line_;   // one row, formatted as the log file holds it
     std::uint64_t lines_ = 0;
     bool outputFailed_ = false;
+    bool headerDue_ = false;
 };

@@ -15,6 +15,11 @@ int fail(int status, std::string_view message) {
     return status;
 }
 
+// Whether a file just opened for appending already holds something.
+bool holdsText(std::FILE* file) {
+    return std::fseek(file, 0, SEEK_END) == 0 && std::ftell(file) > 0;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -31,27 +36,40 @@ int main(int argc, char** argv) {
     }
     const LogOptions& options = parsed.options;
     LogPlatform platform(argc, argv);
+    switch (options.command) {
+        case LogOptions::Command::listPorts:
+            return platform.listPorts(std::cout);
+        case LogOptions::Command::detect:
+            return platform.detect(std::cout, std::cerr);
+        case LogOptions::Command::log:
+            break;
+    }
 
+    std::unique_ptr<StreamDevice> input;
+    if (!options.input.empty()) {
+        input = platform.openStream(options.input);
+        if (!input->valid()) return fail(1, "cannot read " + options.input);
+    }
     std::FILE* out = stdout;
     if (options.output) {
-        out = std::fopen(options.output->c_str(), "ab");
-        if (out == nullptr) return fail(1, "cannot open " + *options.output + " for appending");
+        out = platform.openOutput(*options.output);
+        if (out == nullptr)
+            return platform.stopRequested()
+                       ? 0
+                       : fail(1, "cannot open " + *options.output + " for appending");
+    }
+    // Appending the lines to the capture being read would feed them back in.
+    if (input && platform.writesToInput(*input, out)) {
+        if (out != stdout) std::fclose(out);
+        return fail(2, (options.output ? "--output " + *options.output : "standard output") +
+                           " is the input file " + options.input);
     }
     SystemClock clock;
-    LogSession session(options, clock, out, std::cerr,
-                       [&platform] { return platform.stopRequested(); });
+    LogSession session(
+        options, clock, out, std::cerr, [&platform] { return platform.stopRequested(); },
+        out != stdout && holdsText(out));
 
-    int status = 0;
-    if (options.input.empty()) {
-        status = platform.runLivePort(session, options);
-    } else {
-        const auto input = platform.openStream(options.input);
-        if (!input->valid()) {
-            status = fail(1, "cannot read " + options.input);
-        } else {
-            status = session.runStream(*input);
-        }
-    }
+    const int status = input ? session.runStream(*input) : platform.runLivePort(session, options);
     if (out != stdout) std::fclose(out);
     return status;
 }

@@ -13,7 +13,9 @@ PosixStreamDevice::PosixStreamDevice(const std::string& path) {
         fd_ = STDIN_FILENO;
         return;
     }
-    fd_ = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    // Without O_NONBLOCK, opening a FIFO waits for a writer, beyond the reach
+    // of the stop signals. Reads never block anyway: each is preceded by poll().
+    fd_ = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
     if (fd_ < 0) return;
     ownsFd_ = true;
     struct stat info {};
@@ -22,6 +24,18 @@ PosixStreamDevice::PosixStreamDevice(const std::string& path) {
         fd_ = -1;
         ownsFd_ = false;
     }
+}
+
+std::optional<FileIdentity> posixFileIdentity(int fd) {
+    struct stat info {};
+    if (fd < 0 || ::fstat(fd, &info) != 0 || !(S_ISREG(info.st_mode) || S_ISFIFO(info.st_mode)))
+        return std::nullopt;
+    return FileIdentity{static_cast<std::uint64_t>(info.st_dev),
+                        static_cast<std::uint64_t>(info.st_ino)};
+}
+
+std::optional<FileIdentity> PosixStreamDevice::identity() const {
+    return posixFileIdentity(fd_);
 }
 
 PosixStreamDevice::~PosixStreamDevice() {

@@ -2,9 +2,18 @@
 
 #include <chrono>
 #include <cstdint>
+#include <optional>
 #include <vector>
 
 #include "link/serial_device.h"
+
+// What tells one file from another whatever its names: device and inode on
+// POSIX, volume serial number and file index on Windows.
+struct FileIdentity {
+    std::uint64_t volume = 0;
+    std::uint64_t index = 0;
+    friend bool operator==(const FileIdentity&, const FileIdentity&) = default;
+};
 
 // A byte stream (a capture file, a pipe) behaving as a serial port: the bytes
 // taken in by fill() are what the port has queued, so the link drains them
@@ -16,6 +25,9 @@ class StreamDevice : public SerialDevice {
 
     // False when the stream could not be opened for reading.
     virtual bool valid() const = 0;
+    // The file read, when it is one that could also be written to (a regular
+    // file or a FIFO); nothing for terminals, devices and unnamed pipes.
+    virtual std::optional<FileIdentity> identity() const = 0;
 
     // Queues the next piece of the stream, waiting at most `wait` for it:
     // data when bytes were queued, idle when none came, end at end of stream

@@ -17,6 +17,15 @@ Win32StreamDevice::Win32StreamDevice(const std::string& path) {
     if (h != INVALID_HANDLE_VALUE && h != nullptr) handle_ = h;
 }
 
+std::optional<FileIdentity> win32FileIdentity(void* handle) {
+    BY_HANDLE_FILE_INFORMATION info{};
+    if (handle == nullptr || handle == INVALID_HANDLE_VALUE ||
+        GetFileType(handle) != FILE_TYPE_DISK || !GetFileInformationByHandle(handle, &info))
+        return std::nullopt;
+    return FileIdentity{info.dwVolumeSerialNumber,
+                        (std::uint64_t{info.nFileIndexHigh} << 32) | info.nFileIndexLow};
+}
+
 Win32StreamDevice::~Win32StreamDevice() {
     if (ownsHandle_) CloseHandle(handle_);
 }

@@ -4,6 +4,10 @@
 
 #include "stream_device.h"
 
+// The identity of the disk file open as `handle` (its volume serial number and
+// file index); nothing for consoles, pipes and devices.
+std::optional<FileIdentity> win32FileIdentity(void* handle);
+
 // A file or standard input as a StreamDevice, read through Win32 handles.
 class Win32StreamDevice final : public StreamDevice {
   public:
@@ -15,6 +19,7 @@ class Win32StreamDevice final : public StreamDevice {
     ~Win32StreamDevice() override;
 
     bool valid() const override { return handle_ != nullptr; }
+    std::optional<FileIdentity> identity() const override { return win32FileIdentity(handle_); }
 
   protected:
     Fill pull(std::chrono::milliseconds wait, std::vector<std::uint8_t>& queue) override;

@@ -20,6 +20,8 @@ TEST(LogOptions, ValidCommandLines) {
         std::optional<std::uint64_t> count;
         std::optional<double> seconds;
         std::optional<std::string> output;
+        LogOptions::Format format = LogOptions::Format::log;
+        LogOptions::Command command = LogOptions::Command::log;
     };
     const Case cases[] = {
         {{"--input", "-"}, "-", 0, false, 2400, {}, {}, {}},
@@ -42,6 +44,26 @@ TEST(LogOptions, ValidCommandLines) {
          {},
          {}},
         {{"--port", "auto", "--port", "7"}, "", 7, false, 2400, {}, {}, {}},
+        {{"--port", "1", "--baud", "110", "--format", "csv"},
+         "",
+         1,
+         false,
+         110,
+         {},
+         {},
+         {},
+         LogOptions::Format::csv},
+        {{"--input=-", "--format=csv", "--format=log", "--count=1"},
+         "-",
+         0,
+         false,
+         2400,
+         1u,
+         {},
+         {}},
+        {{"--port", "9", "--baud=256000"}, "", 9, false, 256000, {}, {}, {}},
+        {{"--list-ports"}, "", 0, false, 2400, {}, {}, {}, {}, LogOptions::Command::listPorts},
+        {{"--detect"}, "", 0, false, 2400, {}, {}, {}, {}, LogOptions::Command::detect},
     };
     for (const Case& c : cases) {
         const ParsedCommandLine parsed = parse(c.args);
@@ -53,6 +75,8 @@ TEST(LogOptions, ValidCommandLines) {
         EXPECT_EQ(parsed.options.count, c.count);
         EXPECT_EQ(parsed.options.seconds, c.seconds);
         EXPECT_EQ(parsed.options.output, c.output);
+        EXPECT_EQ(parsed.options.format, c.format);
+        EXPECT_EQ(parsed.options.command, c.command);
     }
 }
 
@@ -74,6 +98,18 @@ TEST(LogOptions, HelpWinsAndErrorsNameTheProblem) {
          "--seconds"},
         {{"--port", "3x"}, ParsedCommandLine::Action::usageError, "--port"},
         {{"--port", "2", "--baud", "0"}, ParsedCommandLine::Action::usageError, "--baud"},
+        {{"--port", "2", "--baud", "12345"},
+         ParsedCommandLine::Action::usageError,
+         "line rates 110, 300, 600, 1200, 2400, 4800, 9600, 14400, 19200, 38400, 57600, 115200, "
+         "128000, 256000"},
+        {{"--port", "2", "--baud", "230400"}, ParsedCommandLine::Action::usageError, "--baud"},
+        {{"--port", "2", "--format", "xml"}, ParsedCommandLine::Action::usageError, "--format"},
+        {{"--list-ports", "--port", "2"},
+         ParsedCommandLine::Action::usageError,
+         "--list-ports takes no other"},
+        {{"--detect", "--format", "csv"}, ParsedCommandLine::Action::usageError, "--detect takes"},
+        {{"--detect", "--list-ports"}, ParsedCommandLine::Action::usageError, "either"},
+        {{"--detect=now"}, ParsedCommandLine::Action::usageError, "no value"},
         {{"--input", ""}, ParsedCommandLine::Action::usageError, "--input"},
         {{"--output", "o.log"}, ParsedCommandLine::Action::usageError, "--input or --port"},
         {{"input.bin"}, ParsedCommandLine::Action::usageError, "input.bin"},

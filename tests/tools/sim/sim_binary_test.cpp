@@ -1,16 +1,19 @@
 // Drives the real zintavo-sim binary: its command-line errors, what it sends on its
 // pseudo-terminal, and the life of its COM link. Time limits are generous upper bounds.
+#include <fcntl.h>
 #include <gtest/gtest.h>
+#include <poll.h>
 #include <signal.h>
 #include <stdlib.h>
+#include <unistd.h>
 
 #include <filesystem>
 #include <fstream>
 #include <sstream>
 
 #include "link/frame_codec.h"
-#include "posix_sim_process.h"
 #include "script_line.h"
+#include "support/posix_child_process.h"
 
 namespace fs = std::filesystem;
 using namespace std::chrono_literals;
@@ -20,6 +23,35 @@ namespace {
 using Bytes = std::vector<std::uint8_t>;
 
 constexpr auto kPatience = 30s;
+
+// zintavo-sim with its own config folder.
+class SimProcess : public ChildProcess {
+  public:
+    SimProcess(const std::vector<std::string>& args, const std::string& configHome)
+        : ChildProcess(ZINTAVO_SIM_BINARY, args, {"XDG_CONFIG_HOME=" + configHome}) {}
+    // Everything it wrote on standard error; call after it has ended.
+    std::string errorText() const { return errorOutput(); }
+};
+
+// Reads bytes from a device until count have come or the time is up.
+Bytes readDevice(const std::string& path, std::size_t count, std::chrono::milliseconds timeout) {
+    Bytes bytes;
+    const int fd = open(path.c_str(), O_RDONLY | O_NOCTTY | O_NONBLOCK);
+    if (fd < 0) return bytes;
+    const auto deadline = std::chrono::steady_clock::now() + timeout;
+    while (bytes.size() < count) {
+        const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(
+            deadline - std::chrono::steady_clock::now());
+        pollfd p{fd, POLLIN, 0};
+        if (left.count() <= 0 || poll(&p, 1, static_cast<int>(left.count())) <= 0) break;
+        std::uint8_t buffer[256];
+        const ssize_t n = read(fd, buffer, std::min(sizeof buffer, count - bytes.size()));
+        if (n <= 0) break;
+        bytes.insert(bytes.end(), buffer, buffer + n);
+    }
+    close(fd);
+    return bytes;
+}
 
 class SimBinaryTest : public testing::Test {
   protected:
