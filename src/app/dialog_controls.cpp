@@ -1,10 +1,10 @@
 #include "app/dialog_controls.h"
 
-#include <QComboBox>
 #include <QPushButton>
 #include <QScrollBar>
 #include <algorithm>
 
+#include "app/port_combo_box.h"
 #include "app/reading_list_view.h"
 #include "app/surface_panel.h"
 #include "session/window_layout.h"
@@ -32,7 +32,7 @@ QPushButton* button(const char* text, QWidget& parent, const ControlRect& where)
 }  // namespace
 
 DialogControls::DialogControls(QWidget& window)
-    : portCombo(place(new QComboBox(&window), controls::portCombo())),
+    : portCombo(place(new PortComboBox(&window), controls::portCombo())),
       facePanel(place(new SurfacePanel(&window), controls::facePanel())),
       chartPanel(place(new SurfacePanel(&window), controls::chartPanel())),
       clear(button("Clear", window, controls::clearButton())),

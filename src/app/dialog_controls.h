@@ -1,8 +1,8 @@
 #pragma once
 
-class QComboBox;
 class QPushButton;
 class QScrollBar;
+class PortComboBox;
 class QWidget;
 class ReadingListView;
 class SurfacePanel;
@@ -15,7 +15,7 @@ struct DialogControls {
     // Moves and sizes the resizable controls for the window's client size.
     void layout(int clientWidth, int clientHeight);
 
-    QComboBox* portCombo;
+    PortComboBox* portCombo;
     SurfacePanel* facePanel;
     SurfacePanel* chartPanel;
     QPushButton* clear;

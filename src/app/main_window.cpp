@@ -1,5 +1,6 @@
 #include "app/main_window.h"
 
+#include <QApplication>
 #include <QCloseEvent>
 #include <QComboBox>
 #include <QCursor>
@@ -10,6 +11,7 @@
 #include "qt/qt_canvas.h"
 #include "qt/qt_drawing_surfaces.h"
 #include "qt/qt_resources.h"
+#include "session/window_layout.h"
 
 namespace {
 
@@ -34,7 +36,9 @@ MainWindow::MainWindow(WindowServices services, QWidget* parent)
     setFont(dialogFont);
     const QIcon icon = appIcon();
     if (!icon.isNull()) setWindowIcon(icon);
+    setMinimumSize(controls::designClientWidth(), controls::designClientHeight());
     connectControls();
+    qApp->installEventFilter(this);
     surfaces_ = std::make_unique<QtDrawingSurfaces>(facePanel().size(), chartPanel().size());
     session_.start();
 }
@@ -168,10 +172,33 @@ const QImage* MainWindow::renderChart() {
     return &canvas.image();
 }
 
+bool MainWindow::eventFilter(QObject* watched, QEvent* event) {
+    if (event->type() == QEvent::KeyPress &&
+        static_cast<QKeyEvent*>(event)->key() == Qt::Key_Escape) {
+        const auto* widget = qobject_cast<QWidget*>(watched);
+        // A tag editor cancels, an open drop-down closes: they keep their Escape.
+        if (widget && widget->window() == this && !listView().editing() &&
+            QApplication::activePopupWidget() == nullptr) {
+            escape();
+            return true;
+        }
+    }
+    return QWidget::eventFilter(watched, event);
+}
+
+void MainWindow::escape() {
+    if (session_.chartView().dragging) {
+        chartPanel().cancelPress();
+        session_.chartReleased(toScreenPoint(cursorPos()), chartScreenRect(), false);
+        return;
+    }
+    closeAndSave();
+}
+
 void MainWindow::keyPressEvent(QKeyEvent* event) {
     switch (event->key()) {
         case Qt::Key_Escape:
-            closeAndSave();
+            escape();
             return;
         case Qt::Key_Return:
         case Qt::Key_Enter:

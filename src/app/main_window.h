@@ -8,6 +8,7 @@
 
 #include "app/dialog_controls.h"
 #include "app/frame_placement.h"
+#include "app/port_combo_box.h"
 #include "app/reading_list_model.h"
 #include "app/reading_list_view.h"
 #include "app/scroll_bar_adapter.h"
@@ -40,6 +41,9 @@ class MainWindow : public QWidget, private SessionWindow {
     void tick();
     // Saves the list and closes, as the close box does. Safe to call more than once.
     void closeAndSave();
+    // What Escape does: ends a drag over the chart, or saves and closes. (An
+    // open editor or drop-down takes its own Escape first.)
+    void escape();
     // Suspend, resume and device changes reach the session from now on.
     void listenTo(SystemNotifications& notifications);
 
@@ -48,7 +52,7 @@ class MainWindow : public QWidget, private SessionWindow {
     const QString& statsText() const { return statsText_; }
 
     // The controls, by role.
-    QComboBox& portCombo() { return *controls_.portCombo; }
+    PortComboBox& portCombo() { return *controls_.portCombo; }
     SurfacePanel& facePanel() { return *controls_.facePanel; }
     SurfacePanel& chartPanel() { return *controls_.chartPanel; }
     QPushButton& clearButton() { return *controls_.clear; }
@@ -61,6 +65,8 @@ class MainWindow : public QWidget, private SessionWindow {
     ReadingListModel& listModel() { return *listModel_; }
 
   protected:
+    // Escape reaches the window whichever control has the focus.
+    bool eventFilter(QObject* watched, QEvent* event) override;
     void keyPressEvent(QKeyEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
     void moveEvent(QMoveEvent* event) override;

@@ -1,5 +1,6 @@
 #include "app/reading_list_model.h"
 
+#include "history/log_format.h"
 #include "history/windows1252.h"
 
 namespace {
@@ -28,9 +29,16 @@ int ReadingListModel::columnCount(const QModelIndex& parent) const {
 
 QVariant ReadingListModel::data(const QModelIndex& index, int role) const {
     if (!index.isValid() || index.row() >= shownRows_) return {};
-    if (role != Qt::DisplayRole && role != Qt::EditRole) return {};
     const ReadingRow& row = list_.row(static_cast<std::size_t>(index.row()));
+    // The tag column is narrow: a tagged row shows its whole tag on hovering.
+    if (role == Qt::ToolTipRole) return row.tag.empty() ? QVariant() : fromWindows1252(row.tag);
+    if (role != Qt::DisplayRole && role != Qt::EditRole) return {};
     return fromWindows1252(index.column() == TagColumn ? row.tag : row.text);
+}
+
+QString ReadingListModel::logLine(int row) const {
+    if (row < 0 || row >= shownRows_) return {};
+    return fromWindows1252(formatLogLine(list_.row(static_cast<std::size_t>(row))));
 }
 
 Qt::ItemFlags ReadingListModel::flags(const QModelIndex& index) const {

@@ -28,6 +28,8 @@ class ReadingListModel : public QAbstractTableModel {
     void reload();
     // A row's tag was set from outside the editor.
     void tagChanged(std::size_t row);
+    // The row as its log line: the reading text, then "," and the tag.
+    QString logLine(int row) const;
 
   private:
     const ReadingList& list_;

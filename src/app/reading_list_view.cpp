@@ -1,7 +1,10 @@
 #include "app/reading_list_view.h"
 
+#include <QClipboard>
 #include <QFontDatabase>
+#include <QGuiApplication>
 #include <QHeaderView>
+#include <QKeyEvent>
 #include <QLineEdit>
 #include <algorithm>
 
@@ -17,6 +20,12 @@ QWidget* TagEditDelegate::createEditor(QWidget* parent, const QStyleOptionViewIt
         line->setValidator(new TagValidator(line));
     }
     return editor;
+}
+
+void TagEditDelegate::updateEditorGeometry(QWidget* editor, const QStyleOptionViewItem& option,
+                                           const QModelIndex&) const {
+    const EditorSpan span = tagEditorSpan(editor->parentWidget()->width());
+    editor->setGeometry(span.left, option.rect.y(), span.width, option.rect.height());
 }
 
 namespace {
@@ -85,6 +94,15 @@ void ReadingListView::selectRow(int row) {
     scrollTo(index, EnsureVisible);
     selectionModel()->setCurrentIndex(
         index, QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
+}
+
+void ReadingListView::keyPressEvent(QKeyEvent* event) {
+    auto* rows = qobject_cast<ReadingListModel*>(model());
+    if (event->matches(QKeySequence::Copy) && rows && currentIndex().isValid()) {
+        QGuiApplication::clipboard()->setText(rows->logLine(currentIndex().row()));
+        return;
+    }
+    QTreeView::keyPressEvent(event);
 }
 
 bool ReadingListView::edit(const QModelIndex& index, EditTrigger trigger, QEvent* event) {

@@ -3,19 +3,22 @@
 #include <QStyledItemDelegate>
 #include <QTreeView>
 
-// The tag editor: a line edit held to what the log can store.
+// The tag editor: a line edit held to what the log can store, over the whole
+// free width of its row (the tag column itself may be only a few pixels wide).
 class TagEditDelegate : public QStyledItemDelegate {
     Q_OBJECT
   public:
     using QStyledItemDelegate::QStyledItemDelegate;
     QWidget* createEditor(QWidget* parent, const QStyleOptionViewItem& option,
                           const QModelIndex& index) const override;
+    void updateEditorGeometry(QWidget* editor, const QStyleOptionViewItem& option,
+                              const QModelIndex& index) const override;
 };
 
 // The reading list: whole rows selected one at a time, the selection shown
 // even without focus, no header, a fixed-pitch font and uniform rows so that
 // tens of thousands of rows stay quick. F2 or a double-click anywhere on a row
-// edits its tag.
+// edits its tag; Ctrl+C copies the selected row's log line.
 class ReadingListView : public QTreeView {
     Q_OBJECT
   public:
@@ -30,6 +33,7 @@ class ReadingListView : public QTreeView {
 
   protected:
     bool edit(const QModelIndex& index, EditTrigger trigger, QEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
 
   private:

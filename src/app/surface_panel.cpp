@@ -3,6 +3,7 @@
 #include <QMouseEvent>
 #include <QPaintEvent>
 #include <QPainter>
+#include <utility>
 
 SurfacePanel::SurfacePanel(QWidget* parent) : QWidget(parent) {
     // The image covers the panel: no background erase before a paint.
@@ -22,10 +23,12 @@ void SurfacePanel::paintEvent(QPaintEvent* event) {
 }
 
 void SurfacePanel::mousePressEvent(QMouseEvent* event) {
-    if (event->button() == Qt::LeftButton) Q_EMIT pressed();
+    if (event->button() != Qt::LeftButton) return;
+    pressCancelled_ = false;
+    Q_EMIT pressed();
 }
 
 void SurfacePanel::mouseReleaseEvent(QMouseEvent* event) {
-    if (event->button() == Qt::LeftButton)
-        Q_EMIT released(rect().contains(event->position().toPoint()));
+    if (event->button() != Qt::LeftButton || std::exchange(pressCancelled_, false)) return;
+    Q_EMIT released(rect().contains(event->position().toPoint()));
 }

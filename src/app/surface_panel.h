@@ -21,6 +21,8 @@ class SurfacePanel : public QWidget {
     // Renders and repaints at once, without waiting for the event loop.
     void redrawNow() { repaint(); }
     int paintCount() const { return paintCount_; }
+    // The press in progress no longer counts: its release reports nothing.
+    void cancelPress() { pressCancelled_ = true; }
 
   Q_SIGNALS:
     // The left mouse button went down or up over the panel.
@@ -35,4 +37,5 @@ class SurfacePanel : public QWidget {
   private:
     Renderer renderer_;
     int paintCount_ = 0;
+    bool pressCancelled_ = false;
 };

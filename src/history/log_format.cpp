@@ -80,6 +80,24 @@ std::string numberedLogFileName(std::string_view name, int n) {
     return std::string(stem) + "-" + std::to_string(n) + std::string(kExtension);
 }
 
+namespace {
+
+void appendLogLine(std::string& out, const ReadingRow& row) {
+    out += row.text;
+    if (!row.tag.empty()) {
+        out += ',';
+        out += row.tag;
+    }
+}
+
+}  // namespace
+
+std::string formatLogLine(const ReadingRow& row) {
+    std::string line;
+    appendLogLine(line, row);
+    return line;
+}
+
 std::string formatLog(const ReadingList& list) {
     std::string text;
     std::size_t size = 0;
@@ -87,12 +105,7 @@ std::string formatLog(const ReadingList& list) {
         size += list.row(i).text.size() + list.row(i).tag.size() + 3;
     text.reserve(size);
     for (std::size_t i = 0; i < list.rowCount(); ++i) {
-        const ReadingRow& row = list.row(i);
-        text += row.text;
-        if (!row.tag.empty()) {
-            text += ',';
-            text += row.tag;
-        }
+        appendLogLine(text, list.row(i));
         text += "\r\n";
     }
     return text;

@@ -1,5 +1,7 @@
 #include "session/window_layout.h"
 
+#include <algorithm>
+
 namespace {
 
 // Round-half-away-from-zero of units * num / den, like the platform's MulDiv.
@@ -74,4 +76,11 @@ WindowLayout layoutForClient(int clientWidth, int clientHeight) {
     // Kept to 16 bits as the list control takes it; a tiny window wraps or goes negative.
     layout.tagColumnWidth = static_cast<std::int16_t>(clientWidth - 620);
     return layout;
+}
+
+EditorSpan tagEditorSpan(int listWidth) {
+    const int width = listWidth < kTagEditorMinWidth
+                          ? listWidth
+                          : std::max(listWidth - kReadingColumnWidth, kTagEditorMinWidth);
+    return {std::max(0, listWidth - width), std::max(0, width)};
 }

@@ -27,13 +27,26 @@ ControlRect zoomInButton();
 ControlRect zoomOutButton();
 ControlRect scrollBar();
 ControlRect readingList();
-// Client size the window is designed for.
+// Client size the window is designed for; also the smallest it may take,
+// at which every control of the dialog is whole.
 int designClientWidth();
 int designClientHeight();
 }  // namespace controls
 
 // Width of the reading text column of the list.
 inline constexpr int kReadingColumnWidth = 240;
+// Width the tag editor takes at least, over the reading text when the row has no room.
+inline constexpr int kTagEditorMinWidth = 200;
+
+// Where the tag editor of a row goes across a list `listWidth` wide: from the
+// end of the reading text to the right edge, at least kTagEditorMinWidth
+// where the list allows. Returns the left edge and the width.
+struct EditorSpan {
+    int left = 0;
+    int width = 0;
+    friend bool operator==(const EditorSpan&, const EditorSpan&) = default;
+};
+EditorSpan tagEditorSpan(int listWidth);
 
 // Where the resizable controls go for a client area of the given size.
 // Sizes may come out negative for a tiny window; the widgets clamp them.

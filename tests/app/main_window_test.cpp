@@ -3,11 +3,13 @@
 #include <gtest/gtest.h>
 
 #include <QApplication>
+#include <QClipboard>
 #include <QComboBox>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QScrollBar>
 #include <QTest>
+#include <QToolTip>
 #include <filesystem>
 #include <vector>
 
@@ -17,6 +19,7 @@
 #include "app/surface_panel.h"
 #include "app/system_notifications.h"
 #include "link/frame_codec.h"
+#include "session/window_layout.h"
 #include "settings/settings_memory_backend.h"
 #include "settings/settings_store.h"
 #include "support/fake_serial_device.h"
@@ -141,6 +144,15 @@ TEST_F(MainWindowTest, StartUpBuildsTheWindowFromTheSettings) {
     EXPECT_EQ(window->frameGeometry().size(), QSize(658, 480));
     EXPECT_TRUE(window->timer().interval() == MainWindow::kTickMs);
     EXPECT_FALSE(window->clearButton().autoDefault());
+    // No smaller than the dialog, so that every control stays whole.
+    EXPECT_EQ(window->minimumSize(), QSize(599, 393));
+    // The open drop-down is wide enough for its longest entry.
+    window->portCombo().addItem(QStringLiteral("COM7 (pts/6) and a long device name"));
+    window->portCombo().showPopup();
+    EXPECT_GE(window->portCombo().view()->width(),
+              window->portCombo().view()->fontMetrics().horizontalAdvance(
+                  QStringLiteral("COM7 (pts/6) and a long device name")));
+    window->portCombo().hidePopup();
 }
 
 TEST_F(MainWindowTest, LayoutFollowsTheClientSize) {
@@ -299,6 +311,9 @@ TEST_F(MainWindowTest, TagEditSetsAndClearsTheFlagAndReachesTheSavedLog) {
     auto* editor = view.findChild<QLineEdit*>();
     ASSERT_NE(editor, nullptr);
     EXPECT_EQ(editor->maxLength(), 200);
+    // At the default size the editor spans the row's free width, not the tag column.
+    EXPECT_EQ(editor->geometry().x(), tagEditorSpan(view.viewport()->width()).left);
+    EXPECT_GE(editor->width(), 200);
     QTest::keyClicks(editor, QStringLiteral("probe "));
     editor->insert(QString::fromUtf8("\xCE\xA9 moved"));
     QTest::keyClick(editor, Qt::Key_Return);
@@ -311,6 +326,14 @@ TEST_F(MainWindowTest, TagEditSetsAndClearsTheFlagAndReachesTheSavedLog) {
     window->listModel().setData(window->listModel().index(1, ReadingListModel::TagColumn),
                                 QStringLiteral("x"));
     EXPECT_EQ(session().readingList().row(1).tag, "x");
+    // A tagged row shows its whole tag on hovering; Ctrl+C copies its log line.
+    EXPECT_EQ(window->listModel().data(window->listModel().index(0, 0), Qt::ToolTipRole),
+              QStringLiteral("probe  moved"));
+    EXPECT_FALSE(window->listModel().data(window->listModel().index(0, 0)).isNull());
+    view.setCurrentIndex(window->listModel().index(1, 0));
+    QTest::keySequence(&view, QKeySequence::Copy);
+    EXPECT_EQ(QGuiApplication::clipboard()->text(),
+              QStringLiteral(" 3/07/2021  2:05:09PM    3.45 VDC,x"));
     window->closeAndSave();
     const auto files = logFiles();
     ASSERT_EQ(files.size(), 1u);
@@ -345,6 +368,22 @@ TEST_F(MainWindowTest, EscapeSavesAndClosesFromAnyControlButFirstCancelsAnEdit) 
     EXPECT_EQ(QApplication::activePopupWidget(), nullptr);
     EXPECT_TRUE(window->isVisible());
 
+    // During a drag over the chart Escape ends the drag; the release after it
+    // is no click.
+    window->resize(650, 440);
+    cursor = window->chartPanel().mapToGlobal(QPoint(600, 50));
+    QTest::mousePress(&window->chartPanel(), Qt::LeftButton, {}, QPoint(600, 50));
+    ticks(1);
+    ASSERT_TRUE(session().chartView().dragging);
+    QTest::keyClick(&view, Qt::Key_Escape);
+    EXPECT_FALSE(session().chartView().dragging);
+    QTest::mouseRelease(&window->chartPanel(), Qt::LeftButton, {}, QPoint(600, 50));
+    EXPECT_FALSE(session().chartView().held);
+    EXPECT_TRUE(window->isVisible());
+
+    // After an edit, a drag and its tooltip, the first Escape saves and closes.
+    window->chartPanel().setToolTip(QStringLiteral("statistics"));
+    QToolTip::showText(cursor, QStringLiteral("statistics"), &window->chartPanel());
     QTest::keyClick(&view, Qt::Key_Escape);
     EXPECT_FALSE(window->isVisible());
     ASSERT_EQ(logFiles().size(), 1u);

@@ -75,6 +75,16 @@ TEST(WindowLayout, ControlsFollowTheClientSize) {
     for (const Case& c : cases) EXPECT_EQ(layoutForClient(c.cw, c.ch), c.expected) << c.cw;
 }
 
+TEST(WindowLayout, TagEditorTakesTheRoomRightOfTheTextAndAtLeast200) {
+    const struct {
+        int listWidth;
+        EditorSpan span;
+    } cases[] = {
+        {1000, {240, 760}}, {440, {240, 200}}, {300, {100, 200}}, {150, {0, 150}}, {0, {0, 0}},
+    };
+    for (const auto& c : cases) EXPECT_EQ(tagEditorSpan(c.listWidth), c.span) << c.listWidth;
+}
+
 TEST(WindowLayout, TagColumnWidthIsKeptToSixteenBits) {
     struct Case {
         int cw;
