@@ -10,6 +10,17 @@ ImageMagick's `import -window ID shot.ppm` writes them).
       The chart shows a selection marker line at each window x given, and no
       other one. With no X: no marker line at all.
 
+  screen_check.py trace SHOT.ppm [both]
+      The chart's trace keeps off the chart's top and bottom edges (a frame
+      drawn at a scale that did not hold sticks to an edge); with "both" it
+      also runs above and below the chart's middle (negative values moved
+      the zero line up).
+  screen_check.py timemarks SHOT.ppm N
+      The chart shows N time-mark lines, each one line thin: no band of
+      marks one pixel apart.
+  screen_check.py editor SHOT.ppm
+      The list's selected row holds a tag editor at least 200 px wide.
+
 Exit status 0 when the picture passes, 1 with the reasons on stdout when it
 does not, 2 for a bad command line or an unreadable file.
 """
@@ -166,8 +177,111 @@ def check_markers(image, expected):
     return problems
 
 
+def chart_area(image):
+    """Left, top, right, bottom (inclusive) of the chart below the face: the
+    rows that are mostly dark (its black ground, with grid, trace and labels)."""
+    def dark_row(y):
+        xs = range(10, image.width - 20, 3)
+        return sum(1 for x in xs if not is_light(image.at(x, y))) >= 0.7 * len(xs)
+
+    top = next((y for y in range(200, image.height) if dark_row(y)), None)
+    if top is None:
+        return None
+    bottom = top
+    while bottom + 1 < image.height and dark_row(bottom + 1):
+        bottom += 1
+    row = (top + bottom) // 2
+    left = next(x for x in range(image.width) if is_dark(image.at(x, row)))
+    right = next(x for x in range(image.width - 1, left, -1) if is_dark(image.at(x, row)))
+    return left, top, right, bottom
+
+
+def is_trace_colour(rgb):
+    r, g, b = rgb
+    return g >= 0x80 and r <= 0x60 and b <= 0x60
+
+
+def check_trace(image, both):
+    area = chart_area(image)
+    if area is None:
+        return ["no chart found"]
+    left, top, right, bottom = area
+    problems = []
+    for y in (top, top + 1, bottom - 1, bottom):
+        stuck = sum(1 for x in range(left, right + 1) if is_trace_colour(image.at(x, y)))
+        if stuck:
+            problems.append(f"{stuck} trace pixels on the chart's edge row {y}")
+    middle = (top + bottom) // 2
+    above = sum(1 for y in range(top, middle) for x in range(left, right + 1)
+                if is_trace_colour(image.at(x, y)))
+    below = sum(1 for y in range(middle, bottom + 1) for x in range(left, right + 1)
+                if is_trace_colour(image.at(x, y)))
+    if above + below == 0:
+        problems.append("no trace")
+    if both and (above == 0 or below == 0):
+        problems.append(f"the trace is not on both sides of the middle ({above} / {below})")
+    return problems
+
+
+def is_grid_colour(rgb):
+    r, g, b = rgb
+    return 0x30 <= r <= 0x90 and abs(r - g) <= 8 and abs(r - b) <= 8
+
+
+def check_time_marks(image, expected):
+    area = chart_area(image)
+    if area is None:
+        return ["no chart found"]
+    left, top, right, bottom = area
+    height = bottom - top + 1
+    columns = [x for x in range(left + 40, right + 1)
+               if sum(1 for y in range(top, bottom + 1) if is_grid_colour(image.at(x, y)))
+               >= height // 4]
+    groups = []
+    for x in columns:
+        if groups and x - groups[-1][-1] <= 1:
+            groups[-1].append(x)
+        else:
+            groups.append([x])
+    problems = []
+    if len(groups) != expected:
+        problems.append(f"{len(groups)} time marks, not {expected} (at {[g[0] for g in groups]})")
+    for g in groups:
+        if len(g) > 2:
+            problems.append(f"a band of time marks {len(g)} px wide at x={g[0]}")
+    return problems
+
+
+def is_selection_colour(rgb):
+    r, g, b = rgb
+    return max(rgb) - min(rgb) >= 0x40 and b >= r
+
+
+def check_editor(image):
+    # The selected row: a long run of the highlight colour right of the face.
+    for y in range(0, FACE_SIZE[1]):
+        run = longest = 0
+        for x in range(FACE_SIZE[0], image.width):
+            run = run + 1 if is_selection_colour(image.at(x, y)) else 0
+            longest = max(longest, run)
+        if longest < 60:
+            continue
+        # The editor is a light box within the band, a few rows further down.
+        for dy in range(0, 8):
+            row = y + dy
+            run = widest = 0
+            for x in range(FACE_SIZE[0], image.width):
+                run = run + 1 if min(image.at(x, row)) >= 0xF0 else 0
+                widest = max(widest, run)
+            if widest >= 200:
+                return []
+        return [f"the selected row at y={y} holds no editor 200 px wide"]
+    return ["no selected row in the list"]
+
+
 def main(argv):
-    if len(argv) < 3 or argv[1] not in ("face", "markers"):
+    commands = ("face", "markers", "trace", "timemarks", "editor")
+    if len(argv) < 3 or argv[1] not in commands:
         print(__doc__)
         return 2
     try:
@@ -181,6 +295,15 @@ def main(argv):
             print(__doc__)
             return 2
         problems = check_face(image, argv[3] == "negative")
+    elif argv[1] == "trace":
+        problems = check_trace(image, argv[3:] == ["both"])
+    elif argv[1] == "timemarks":
+        if len(argv) != 4 or not argv[3].isdigit():
+            print(__doc__)
+            return 2
+        problems = check_time_marks(image, int(argv[3]))
+    elif argv[1] == "editor":
+        problems = check_editor(image)
     else:
         try:
             expected = [int(x) for x in argv[3:]]

@@ -56,15 +56,64 @@ case_face() {
     wait_for_picture "the face never showed -123.45 V" face negative
 }
 
-# A log of readings one second apart, DC volts between 5 and 35.
-write_log() {  # $1 = file, $2 = number of lines
-    awk -v n="$2" 'BEGIN {
+# A log of readings one second apart, DC volts between $3 - 15 and $3 + 15.
+write_log() {  # $1 = file, $2 = number of lines, $3 = middle value (default 20)
+    awk -v n="$2" -v mid="${3:-20}" 'BEGIN {
         for (i = 0; i < n; i++) {
             s = 3 * 3600 + i
             printf " 1/03/2026 %2d:%02d:%02dPM %7.2f VDC\r\n", int(s / 3600), int(s / 60) % 60, s % 60,
-                20 + 15 * sin(i / 25)
+                mid + 15 * sin(i / 25)
         }
     }' >"$1"
+}
+
+# Starts the program on a home whose last log is the given file, with no meter.
+start_on_log() {  # $1 = log file
+    local home=$WORK/user
+    prepare_home "$home" 250
+    use_home "$home"
+    mv "$1" "$home/history.log"
+    printf 'LogFile=%s\n' "$home/history.log" >>"$home/cfg/Vorrelind/Zintavo.conf"
+    start_program "$home"
+}
+
+# The first frame after a log is loaded has one scale for its labels and its
+# trace, and negative values move the zero line at once: no trace sticks to
+# an edge, nothing else redraws the chart first.
+case_chart_loaded_log() {
+    write_log "$WORK/up.log" 300
+    start_on_log "$WORK/up.log"
+    wait_for_picture "the loaded trace sticks to the chart's edge" trace
+    press_escape
+    wait_program
+    write_log "$WORK/both.log" 300 0
+    start_on_log "$WORK/both.log"
+    wait_for_picture "negative values did not move the zero line" trace both
+}
+
+# Five readings in second 0 of each minute (faster than one a second), then
+# one every five seconds: one time mark a minute, not a band of five.
+case_time_marks() {
+    awk 'BEGIN {
+        for (m = 0; m < 6; m++) {
+            for (k = 0; k < 5; k++) printf " 1/03/2026  3:%02d:00PM    2.00 VDC\r\n", m
+            for (s = 5; s < 60; s += 5) printf " 1/03/2026  3:%02d:%02dPM    2.00 VDC\r\n", m, s
+        }
+    }' >"$WORK/marks.log"
+    start_on_log "$WORK/marks.log"
+    wait_for_picture "the time marks are not one a minute" timemarks 6
+}
+
+# F2 on a row at the window's default size: the editor takes the row's free
+# width, not the few pixels of the tag column.
+case_tag_editor() {
+    write_log "$WORK/rows.log" 20
+    start_on_log "$WORK/rows.log"
+    xdotool windowfocus --sync "$WINDOW" 2>/dev/null || xdotool windowfocus "$WINDOW"
+    xdotool mousemove --window "$WINDOW" 420 40 click 1
+    sleep 0.3
+    xdotool key F2
+    wait_for_picture "the tag editor is narrower than 200 px" editor
 }
 
 # A drag over the logged readings leaves the two selection lines where the
