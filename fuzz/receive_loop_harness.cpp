@@ -97,9 +97,10 @@ class Rig final : public SessionWindow {
         }
         checkSavedLog();
     }
-    void invalidateFace(const FaceRect& rect) override {
-        // The whole face is asked for once at the end of every reading.
-        if (rect.left != 0 || rect.top != 0 || rect.right != 350 || rect.bottom != 237) return;
+    void invalidateChart() override {
+        // Within a tick the chart is asked for once at the end of every reading
+        // (and by the list's selection, which the reading's row may bring).
+        if (!ticking_ || selecting_) return;
         MeterReading copy = session->meterPort().reading;
         const bool logged = decideLogging(copy, clock).has_value();
         report.note("logged", logged ? 1 : 0);
@@ -111,7 +112,9 @@ class Rig final : public SessionWindow {
     void selectRow(std::size_t row) override {
         const std::size_t rows = session->readingList().rowCount();
         report.check(row < rows, "a selected row exists");
+        selecting_ = true;
         if (row < rows) session->listRowSelected(static_cast<int>(row));
+        selecting_ = false;
     }
     void startTicking() override {}
     void placeWindow(const WindowRect&) override {}
@@ -121,7 +124,7 @@ class Rig final : public SessionWindow {
     void showScrollBar(const ScrollBarState&) override {}
     void setScrollPosition(int) override {}
     void setHoldChecked(bool) override {}
-    void invalidateChart() override {}
+    void invalidateFace(const FaceRect&) override {}
     void redrawChartNow() override {}
     void showStatistics(std::string_view) override {}
 
@@ -145,7 +148,9 @@ class Rig final : public SessionWindow {
         MeterPort& port = session->meterPort();
         const bool wasOpen = port.isOpen();
         const int beepsBefore = beeps;
+        ticking_ = true;
         session->tick({}, kChartOnScreen);
+        ticking_ = false;
         report.note("closed on failure", wasOpen && !port.isOpen() ? 1 : 0);
         report.note("failed save", beeps - beepsBefore);
         const SampleHistory& history = session->history();
@@ -190,6 +195,8 @@ class Rig final : public SessionWindow {
     std::vector<ReadingRow> shadow_;
     int loggedInReading_ = 0;
     bool clearing_ = false;
+    bool ticking_ = false;
+    bool selecting_ = false;
 };
 
 LocalDateTime fuzzedTime(FuzzBytes& in) {

@@ -1,7 +1,6 @@
 #pragma once
 
 #include <cstdint>
-#include <optional>
 
 #include "face/meter_face_state.h"
 
@@ -26,14 +25,6 @@ constexpr FaceRect clockLineRect(int panelWidth, int panelHeight) {
     return {0, panelHeight - 14, panelWidth, panelHeight - 2};
 }
 
-// What one tick asks the meter panel to redraw.
-struct FaceTickRects {
-    std::optional<FaceRect> linkSprite;  // the link went quiet: sprite hidden
-    std::optional<FaceRect> arrow;       // the over-range arrow changed phase
-    FaceRect clockLine;                  // always: redraws the whole face
-};
-
 // The face's part of a 50 ms tick: hides the link sprite once the link's
 // activity countdown has run out and blinks the over-range arrow.
-FaceTickRects faceTick(MeterFaceState& face, std::uint32_t linkActivity, int panelWidth,
-                       int panelHeight);
+void faceTick(MeterFaceState& face, std::uint32_t linkActivity);

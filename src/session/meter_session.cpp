@@ -50,6 +50,8 @@ void MeterSession::start() {
         window_.scrollToRow(list_.rowCount() - 1);
     }
     updateFace();
+    shownLook_ = faceLook(port_.reading, face_, settings_);
+    shownTime_ = services_.clock.now();
     updateScrollBar();
     started_ = true;
 }
@@ -65,11 +67,8 @@ void MeterSession::panelsResized(int faceWidth, int faceHeight, int chartWidth, 
 void MeterSession::tick(ScreenPoint cursor, const ScreenRect& chart) {
     link_.tick();
     updateFace();
-    const FaceTickRects rects =
-        faceTick(face_, static_cast<std::uint32_t>(port_.linkActivity), faceWidth_, faceHeight_);
-    if (rects.linkSprite) window_.invalidateFace(*rects.linkSprite);
-    if (rects.arrow) window_.invalidateFace(*rects.arrow);
-    window_.invalidateFace(rects.clockLine);
+    faceTick(face_, static_cast<std::uint32_t>(port_.linkActivity));
+    showFaceChanges();
 
     const SelectionUpdate update = updateSelection(view_, statistics_, *history_, cursor, chart);
     if (update.redraw) window_.redrawChartNow();
@@ -89,7 +88,7 @@ void MeterSession::onMeterReading() {
         shiftMarkers(view_);
     }
     updateFace();
-    invalidateFace();
+    showFaceChanges();
     window_.invalidateChart();
 }
 
@@ -131,8 +130,17 @@ void MeterSession::updateScrollBar() {
     window_.showScrollBar(scrollBarState(view_, chartWidth_, static_cast<int>(history_->count())));
 }
 
-void MeterSession::invalidateFace() {
-    window_.invalidateFace({0, 0, faceWidth_, faceHeight_});
+void MeterSession::showFaceChanges() {
+    const FaceLook look = faceLook(port_.reading, face_, settings_);
+    const FaceChanges changes = faceChanges(shownLook_, look, faceWidth_, faceHeight_);
+    for (std::size_t i = 0; i < changes.count; ++i) window_.invalidateFace(changes.rects[i]);
+    shownLook_ = look;
+    // The clock line shows seconds: it is drawn again when the second has passed.
+    const LocalDateTime now = services_.clock.now();
+    if (now != shownTime_) {
+        shownTime_ = now;
+        window_.invalidateFace(clockLineRect(faceWidth_, faceHeight_));
+    }
 }
 
 void MeterSession::clear() {

@@ -13,6 +13,7 @@
 #include "chart/chart_view.h"
 #include "chart/selection_statistics.h"
 #include "drawing/canvas.h"
+#include "face/face_look.h"
 #include "face/face_tick.h"
 #include "face/meter_face_state.h"
 #include "history/journal_file.h"
@@ -149,7 +150,9 @@ class MeterSession final : private ReadingListener, private LinkOwner {
     void clearHistory();
     void updateFace();
     void updateScrollBar();
-    void invalidateFace();
+    // Asks the window to redraw the parts of the face that now look different,
+    // and the clock line when the second it shows has passed.
+    void showFaceChanges();
     // Saves the list to a new log; on success the journal starts afresh.
     bool saveLogNow();
     // The journal starts afresh from the list as it is now.
@@ -174,6 +177,8 @@ class MeterSession final : private ReadingListener, private LinkOwner {
     SelectionStatistics statistics_;
     RowLabelSource rowLabel_;  // the chart's tag texts, from the list
 
+    FaceLook shownLook_;       // the face as the window was last asked to show it
+    LocalDateTime shownTime_;  // the clock it shows
     int faceWidth_ = 0;
     int faceHeight_ = 0;
     int chartWidth_ = 0;

@@ -9,6 +9,7 @@ struct LocalDateTime {
     int minute = 0;
     int second = 0;
     int utcOffsetMinutes = 0;  // local time minus UTC at that moment
+    friend bool operator==(const LocalDateTime&, const LocalDateTime&) = default;
 };
 
 // Source of the local time; injectable so that tests are deterministic.

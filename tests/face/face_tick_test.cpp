@@ -4,62 +4,72 @@
 
 #include <vector>
 
+#include "face/face_look.h"
+
 namespace {
 
 TEST(FaceTick, ArrowBlinksEveryFourthTickWhileRaised) {
     MeterFaceState face;  // overRangeArrow starts raised
     std::vector<bool> phases;
-    std::vector<bool> invalidated;
     for (int tick = 0; tick < 9; ++tick) {
-        const FaceTickRects r = faceTick(face, 1, 350, 237);
+        faceTick(face, 1);
         phases.push_back(face.arrowVisible);
-        invalidated.push_back(r.arrow.has_value());
-        if (r.arrow) {
-            EXPECT_EQ(*r.arrow, (FaceRect{334, 188, 346, 212}));
-        }
     }
     EXPECT_EQ(phases,
               (std::vector<bool>{true, true, true, true, false, false, false, false, true}));
-    EXPECT_EQ(invalidated,
-              (std::vector<bool>{true, false, false, false, true, false, false, false, true}));
 
     // Lowered: nothing blinks and the countdown keeps its value for the next period.
-    faceTick(face, 1, 350, 237);
+    faceTick(face, 1);
     face.overRangeArrow = false;
     const std::uint32_t kept = face.blinkCountdown;
-    for (int tick = 0; tick < 5; ++tick) EXPECT_FALSE(faceTick(face, 1, 350, 237).arrow);
+    const bool phase = face.arrowVisible;
+    for (int tick = 0; tick < 5; ++tick) faceTick(face, 1);
     EXPECT_EQ(face.blinkCountdown, kept);
+    EXPECT_EQ(face.arrowVisible, phase);
 }
 
 TEST(FaceTick, LinkSpriteHiddenOnlyWhenTheLinkIsQuiet) {
-    struct Case {
-        std::uint32_t linkActivity;
-        bool visibleBefore;
-        bool visibleAfter;
-        bool invalidated;
-    };
-    const std::vector<Case> cases = {{0, true, false, true},
-                                     {0, false, false, false},
-                                     {7, true, true, false},
-                                     {7, false, false, false}};
-    for (const Case& c : cases) {
+    for (std::uint32_t activity : {0u, 7u}) {
         MeterFaceState face;
-        face.overRangeArrow = false;
-        face.linkSpriteVisible = c.visibleBefore;
-        const FaceTickRects r = faceTick(face, c.linkActivity, 350, 237);
-        EXPECT_EQ(face.linkSpriteVisible, c.visibleAfter);
-        EXPECT_EQ(r.linkSprite.has_value(), c.invalidated);
-        if (r.linkSprite) {
-            EXPECT_EQ(*r.linkSprite, (FaceRect{12, 28, 38, 46}));
-        }
-        EXPECT_FALSE(r.arrow);
+        face.linkSpriteVisible = true;
+        faceTick(face, activity);
+        EXPECT_EQ(face.linkSpriteVisible, activity != 0);
     }
+    EXPECT_EQ(clockLineRect(350, 237), (FaceRect{0, 223, 350, 235}));
 }
 
-TEST(FaceTick, ClockLineSpansThePanelNearItsBottom) {
-    MeterFaceState face;
-    EXPECT_EQ(faceTick(face, 0, 350, 237).clockLine, (FaceRect{0, 223, 350, 235}));
-    EXPECT_EQ(clockLineRect(400, 300), (FaceRect{0, 286, 400, 298}));
+// Only the parts of the face whose look changed are drawn again on screen.
+TEST(FaceChanges, EachPartItsOwnBand) {
+    const FaceLook base{};
+    const auto with = [&base](auto change) {
+        FaceLook look = base;
+        change(look);
+        return look;
+    };
+    const FaceRect minMax{0, 0, 350, 46}, display{0, 40, 350, 196}, bar{0, 188, 350, 224};
+    const struct {
+        const char* name;
+        FaceLook after;
+        std::vector<FaceRect> rects;
+    } cases[] = {
+        {"nothing", base, {}},
+        {"the count", with([](FaceLook& l) { l.count = 7; }), {display}},
+        {"HOLD", with([](FaceLook& l) { l.hold = true; }), {display}},
+        {"the bar", with([](FaceLook& l) { l.barValue = 3; }), {bar}},
+        {"the sign", with([](FaceLook& l) { l.negative = true; }), {display, bar}},
+        {"over range", with([](FaceLook& l) { l.inRange = false; }), {display, bar}},
+        {"MIN", with([](FaceLook& l) { l.minValue = -1.0f; }), {minMax}},
+        {"the link sprite", with([](FaceLook& l) { l.linkShown = true; }), {face::kLinkSpriteRect}},
+        {"the arrow", with([](FaceLook& l) { l.arrowShown = true; }), {face::kArrowRect}},
+        {"a colour", with([](FaceLook& l) { l.ink = 0xFF102030; }), {{0, 0, 350, 237}}},
+    };
+    for (const auto& c : cases) {
+        const FaceChanges changes = faceChanges(base, c.after, 350, 237);
+        EXPECT_EQ(std::vector<FaceRect>(changes.rects.begin(),
+                                        changes.rects.begin() + static_cast<long>(changes.count)),
+                  c.rects)
+            << c.name;
+    }
 }
 
 }  // namespace

@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "drawing/lcd_glyphs.h"
+#include "face/face_look.h"
 #include "qt/qt_drawing_surfaces.h"
 #include "qt/qt_resources.h"
 #include "support/face_harness.h"
@@ -57,6 +58,53 @@ struct QtFace {
         return surfaces.meterSurface().image();
     }
 };
+
+// Every pixel that changes from one face to the next lies in a part the
+// session redraws for that change: what is left out would stay stale on screen.
+TEST(QtFacePixels, ChangedPixelsLieInTheChangedParts) {
+    const ReadingSpec start{1, 0, 3, 1234};
+    const struct {
+        const char* name;
+        ReadingSpec next;
+        bool link;
+        bool arrow;
+    } cases[] = {
+        {"another count", {1, 0, 3, 4321}, false, false},
+        {"another function", {9, 1, 0, 1234}, false, false},
+        {"held, relative, manual", {1, 0, 3, 1234, false, true, true, true}, false, false},
+        {"negative", {1, 0, 3, 1234, true}, false, false},
+        {"over range", {3, 0, 0, 42000}, false, true},
+        {"a temperature in large type", {4, 0, 0, 250, false, true}, false, false},
+        {"the link sprite", start, true, false},
+    };
+    for (const auto& c : cases) {
+        QtFace f;
+        const QImage before = f.paint(start).copy();
+        const FaceLook beforeLook = faceLook(f.state.stored, f.state.face, f.state.settings);
+        f.state.face.linkSpriteVisible = c.link;
+        f.state.face.arrowVisible = c.arrow;
+        f.state.show(c.next, false);
+        updateMeterFace(f.state.stored, f.state.face, f.state.settings);
+        drawMeterFace(f.surfaces.meterSurface(), f.state.stored, f.state.face, f.state.settings,
+                      f.state.clock);
+        const QImage& after = f.surfaces.meterSurface().image();
+        const FaceChanges changes = faceChanges(
+            beforeLook, faceLook(f.state.stored, f.state.face, f.state.settings), 350, 237);
+        int stale = 0;
+        for (int y = 0; y < 237; ++y) {
+            for (int x = 0; x < 350; ++x) {
+                if (before.pixel(x, y) == after.pixel(x, y)) continue;
+                bool covered = false;
+                for (std::size_t i = 0; i < changes.count; ++i) {
+                    const FaceRect& r = changes.rects[i];
+                    covered = covered || (x >= r.left && x < r.right && y >= r.top && y < r.bottom);
+                }
+                stale += covered ? 0 : 1;
+            }
+        }
+        EXPECT_EQ(stale, 0) << c.name;
+    }
+}
 
 TEST(QtFacePixels, BarSegmentsFollowTheCount) {
     QtFace f;

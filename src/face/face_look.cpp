@@ -1,0 +1,48 @@
+#include "face/face_look.h"
+
+namespace {
+
+// The bands of the panel each part draws in (left and right: the panel's width).
+constexpr int kMinMaxBottom = 46;    // MAX, MIN, their digits and MIN's minus
+constexpr int kDisplayTop = 40;      // legends from y = 48 ...
+constexpr int kDisplayBottom = 196;  // ... to AUTO and HOLD at up to 18 px from y = 171
+constexpr int kBarTop = 188;         // segments from y = 192, ticks, scale labels
+constexpr int kBarBottom = 224;
+
+}  // namespace
+
+FaceLook faceLook(const MeterReading& stored, const MeterFaceState& face,
+                  const Settings& settings) {
+    return {
+        face.shownCount,         face.shownRange,       face.shownFunction,
+        face.shownSubfunction,   face.shownManualRange, face.decimalPosition,
+        face.barValue,           face.inRange,          stored.negative(),
+        stored.relative(),       stored.hold(),         face.overRangeArrow && face.arrowVisible,
+        face.linkSpriteVisible,  face.minValue,         face.maxValue,
+        settings.colorMeterText, settings.colorMeterBG};
+}
+
+FaceChanges faceChanges(const FaceLook& before, const FaceLook& after, int panelWidth,
+                        int panelHeight) {
+    FaceChanges changes;
+    const auto add = [&changes](FaceRect rect) { changes.rects[changes.count++] = rect; };
+    if (before.ink != after.ink || before.background != after.background) {
+        add({0, 0, panelWidth, panelHeight});
+        return changes;
+    }
+    if (before.minValue != after.minValue || before.maxValue != after.maxValue)
+        add({0, 0, panelWidth, kMinMaxBottom});
+    if (before.count != after.count || before.range != after.range ||
+        before.function != after.function || before.subfunction != after.subfunction ||
+        before.manualRange != after.manualRange ||
+        before.decimalPosition != after.decimalPosition || before.inRange != after.inRange ||
+        before.negative != after.negative || before.relative != after.relative ||
+        before.hold != after.hold)
+        add({0, kDisplayTop, panelWidth, kDisplayBottom});
+    if (before.barValue != after.barValue || before.inRange != after.inRange ||
+        before.negative != after.negative)
+        add({0, kBarTop, panelWidth, kBarBottom});
+    if (before.linkShown != after.linkShown) add(face::kLinkSpriteRect);
+    if (before.arrowShown != after.arrowShown) add(face::kArrowRect);
+    return changes;
+}
