@@ -1,11 +1,11 @@
 #include "app/dialog_controls.h"
 
 #include <QPushButton>
-#include <QScrollBar>
 #include <algorithm>
 
 #include "app/port_combo_box.h"
 #include "app/reading_list_view.h"
+#include "app/steady_scroll_bar.h"
 #include "app/surface_panel.h"
 #include "session/window_layout.h"
 
@@ -31,7 +31,7 @@ QPushButton* button(const char* text, QWidget& parent, const ControlRect& where)
 
 }  // namespace
 
-DialogControls::DialogControls(QWidget& window)
+DialogControls::DialogControls(QWidget& window, const ReadingList& rows)
     : portCombo(place(new PortComboBox(&window), controls::portCombo())),
       facePanel(place(new SurfacePanel(&window), controls::facePanel())),
       chartPanel(place(new SurfacePanel(&window), controls::chartPanel())),
@@ -39,8 +39,8 @@ DialogControls::DialogControls(QWidget& window)
       hold(button("Hold", window, controls::holdButton())),
       zoomIn(button("+", window, controls::zoomInButton())),
       zoomOut(button("-", window, controls::zoomOutButton())),
-      scrollBar(place(new QScrollBar(Qt::Horizontal, &window), controls::scrollBar())),
-      listView(place(new ReadingListView(&window), controls::readingList())) {
+      scrollBar(place(new SteadyScrollBar(Qt::Horizontal, &window), controls::scrollBar())),
+      listView(place(new ReadingListView(rows, &window), controls::readingList())) {
     hold->setCheckable(true);
 }
 

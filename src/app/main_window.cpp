@@ -50,15 +50,11 @@ MainWindow::~MainWindow() {
 void MainWindow::connectControls() {
     scrollAdapter_ = new ScrollBarAdapter(
         scrollBar(), [this](ScrollRequest request, int thumb) { session_.scroll(request, thumb); });
-    listModel_ = new ReadingListModel(
-        session_.readingList(),
-        [this](std::size_t row, const QString& text) {
-            const std::u16string wide(reinterpret_cast<const char16_t*>(text.utf16()),
-                                      static_cast<std::size_t>(text.size()));
-            session_.editTag(row, std::u16string_view(wide));
-        },
-        this);
-    listView().setModel(listModel_);
+    connect(&listView(), &ReadingListView::tagEdited, this, [this](int row, const QString& text) {
+        const std::u16string wide(reinterpret_cast<const char16_t*>(text.utf16()),
+                                  static_cast<std::size_t>(text.size()));
+        session_.editTag(static_cast<std::size_t>(row), std::u16string_view(wide));
+    });
 
     facePanel().setRenderer([this] { return renderFace(); });
     chartPanel().setRenderer([this] { return renderChart(); });
@@ -71,10 +67,8 @@ void MainWindow::connectControls() {
     connect(&holdButton(), &QPushButton::clicked, this, [this] { session_.toggleHold(); });
     connect(&zoomInButton(), &QPushButton::clicked, this, [this] { session_.zoomIn(); });
     connect(&zoomOutButton(), &QPushButton::clicked, this, [this] { session_.zoomOut(); });
-    connect(listView().selectionModel(), &QItemSelectionModel::currentRowChanged, this,
-            [this](const QModelIndex& current) {
-                if (current.isValid()) session_.listRowSelected(current.row());
-            });
+    connect(&listView(), &ReadingListView::currentRowChanged, this,
+            [this](int row) { session_.listRowSelected(row); });
     connect(&portCombo(), &QComboBox::activated, this,
             [this](int index) { session_.portChosen(index); });
     connect(&timer_, &QTimer::timeout, this, [this] { tick(); });
@@ -133,10 +127,6 @@ void MainWindow::selectPortEntry(int index) {
     portCombo().setCurrentIndex(index);
 }
 
-void MainWindow::scrollToRow(std::size_t row) {
-    listView().scrollTo(listModel_->index(static_cast<int>(row), 0));
-}
-
 void MainWindow::invalidateFace(const FaceRect& rect) {
     facePanel().invalidate(toQRect(rect));
 }
@@ -157,6 +147,11 @@ ScreenRect MainWindow::chartScreenRect() const {
 }
 
 void MainWindow::tick() {
+    // The cursor matters only during a drag; asking the display for it is a round trip.
+    if (!session_.chartView().dragging) {
+        session_.tick({}, {});
+        return;
+    }
     session_.tick(toScreenPoint(cursorPos()), chartScreenRect());
 }
 

@@ -9,7 +9,6 @@
 #include "app/dialog_controls.h"
 #include "app/frame_placement.h"
 #include "app/port_combo_box.h"
-#include "app/reading_list_model.h"
 #include "app/reading_list_view.h"
 #include "app/scroll_bar_adapter.h"
 #include "app/surface_panel.h"
@@ -62,7 +61,6 @@ class MainWindow : public QWidget, private SessionWindow {
     QScrollBar& scrollBar() { return *controls_.scrollBar; }
     ScrollBarAdapter& scrollBarAdapter() { return *scrollAdapter_; }
     ReadingListView& listView() { return *controls_.listView; }
-    ReadingListModel& listModel() { return *listModel_; }
 
   protected:
     // Escape reaches the window whichever control has the focus.
@@ -80,9 +78,9 @@ class MainWindow : public QWidget, private SessionWindow {
     void placeWindow(const WindowRect& saved) override;
     void showPortList(const PortList& list) override;
     void selectPortEntry(int index) override;
-    void rowsAppended(std::size_t) override { listModel_->rowsAppended(); }
-    void listEmptied() override { listModel_->reload(); }
-    void scrollToRow(std::size_t row) override;
+    void rowsAppended(std::size_t) override { listView().rowsAppended(); }
+    void listEmptied() override { listView().reload(); }
+    void scrollToRow(std::size_t row) override { listView().scrollToRow(static_cast<int>(row)); }
     void selectRow(std::size_t row) override { listView().selectRow(static_cast<int>(row)); }
     void showScrollBar(const ScrollBarState& state) override { scrollAdapter_->apply(state); }
     void setScrollPosition(int position) override { scrollAdapter_->setPosition(position); }
@@ -102,9 +100,8 @@ class MainWindow : public QWidget, private SessionWindow {
 
     std::function<QPoint()> cursorPos_;
     MeterSession session_;
-    DialogControls controls_{*this};
+    DialogControls controls_{*this, session_.readingList()};
     ScrollBarAdapter* scrollAdapter_ = nullptr;
-    ReadingListModel* listModel_ = nullptr;
     std::unique_ptr<QtDrawingSurfaces> surfaces_;
     QString statsText_;
     QTimer timer_;

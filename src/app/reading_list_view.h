@@ -1,43 +1,81 @@
 #pragma once
 
-#include <QStyledItemDelegate>
-#include <QTreeView>
+#include <QAbstractScrollArea>
+#include <QFont>
+#include <QString>
 
-// The tag editor: a line edit held to what the log can store, over the whole
-// free width of its row (the tag column itself may be only a few pixels wide).
-class TagEditDelegate : public QStyledItemDelegate {
+#include "history/reading_list.h"
+
+class QLineEdit;
+
+// The reading list: one row per logged reading, the reading text then the tag,
+// one row selected at a time and the selection shown even without the focus.
+// It draws the rows of the session's list itself, so that a row appended at
+// the end while the list follows the newest costs a scroll of the pixels
+// already shown and the painting of that one row, not of the whole view.
+// F2 or a double-click edits the selected row's tag; Ctrl+C copies its log
+// line; a tagged row shows its whole tag as a tooltip.
+class ReadingListView : public QAbstractScrollArea {
     Q_OBJECT
   public:
-    using QStyledItemDelegate::QStyledItemDelegate;
-    QWidget* createEditor(QWidget* parent, const QStyleOptionViewItem& option,
-                          const QModelIndex& index) const override;
-    void updateEditorGeometry(QWidget* editor, const QStyleOptionViewItem& option,
-                              const QModelIndex& index) const override;
-};
+    explicit ReadingListView(const ReadingList& rows, QWidget* parent = nullptr);
 
-// The reading list: whole rows selected one at a time, the selection shown
-// even without focus, no header, a fixed-pitch font and uniform rows so that
-// tens of thousands of rows stay quick. F2 or a double-click anywhere on a row
-// edits its tag; Ctrl+C copies the selected row's log line.
-class ReadingListView : public QTreeView {
-    Q_OBJECT
-  public:
-    explicit ReadingListView(QWidget* parent = nullptr);
-
-    // Sets the tag column's width; a negative width shows it with none. The
-    // column never reaches past the visible width, so it scrolls nothing sideways.
+    // The list grew by rows at its end.
+    void rowsAppended();
+    // The list changed as a whole (emptied).
+    void reload();
+    // The tag column's width as the layout asks for it; it never reaches past
+    // the visible width, and a negative width shows no tag column.
     void setTagColumnWidth(int width);
-    // Makes the row visible (scrolling only when it is not) and selects it.
+    // Makes the row visible, scrolling only when it is not.
+    void scrollToRow(int row);
+    // Makes the row visible and selects it, reported as a user's selection.
     void selectRow(int row);
-    bool editing() const { return state() == EditingState; }
+
+    int rowCount() const { return shown_; }
+    int currentRow() const { return current_; }
+    int rowHeight() const { return rowHeight_; }
+    int tagColumnWidth() const;
+    // Where the row is in the view's viewport.
+    QRect rowRect(int row) const;
+    // The row as its log line: the reading text, then "," and the tag.
+    QString logLine(int row) const;
+
+    // Starts editing the selected row's tag, as F2 does.
+    void editTag();
+    bool editing() const { return editor_ != nullptr; }
+    QLineEdit* editor() const { return editor_; }
+
+  Q_SIGNALS:
+    void currentRowChanged(int row);
+    // A finished edit of a row's tag (Enter, or the focus leaving the editor).
+    void tagEdited(int row, const QString& text);
 
   protected:
-    bool edit(const QModelIndex& index, EditTrigger trigger, QEvent* event) override;
-    void keyPressEvent(QKeyEvent* event) override;
+    void paintEvent(QPaintEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
+    void scrollContentsBy(int dx, int dy) override;
+    void mousePressEvent(QMouseEvent* event) override;
+    void mouseDoubleClickEvent(QMouseEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
+    bool viewportEvent(QEvent* event) override;
 
   private:
-    void fitColumns();
+    int firstRow() const;
+    int visibleRows() const;
+    int rowAt(int y) const;
+    void setCurrent(int row);
+    void updateRow(int row);
+    void updateScrollBars();
+    void placeEditor();
+    void finishEdit(bool keep);
 
-    int tagColumnWidth_ = 0;  // as the layout asked for it
+    const ReadingList& rows_;
+    QFont font_;
+    int rowHeight_ = 14;
+    int shown_ = 0;
+    int current_ = -1;
+    int tagWidth_ = 0;  // as the layout asked for it
+    QLineEdit* editor_ = nullptr;
+    int editedRow_ = -1;
 };

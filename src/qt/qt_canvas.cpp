@@ -44,12 +44,13 @@ QFont faceFont(int pixelSize) {
 
 }  // namespace
 
+// Opaque 32-bit pixels: what the display's backing store holds, so showing the
+// surface is a plain copy, with no blending of an alpha channel.
 QtCanvas::QtCanvas(int width, int height, const QImage* spriteSheet)
-    : image_(width > 0 && height > 0 ? QImage(width, height, QImage::Format_ARGB32_Premultiplied)
-                                     : QImage()),
+    : image_(width > 0 && height > 0 ? QImage(width, height, QImage::Format_RGB32) : QImage()),
       sheet_(spriteSheet != nullptr && !spriteSheet->isNull() ? spriteSheet : nullptr) {
     if (image_.isNull()) return;
-    image_.fill(Qt::transparent);
+    image_.fill(Qt::black);
     painter_.begin(&image_);
     painter_.setRenderHints(QPainter::Antialiasing | QPainter::TextAntialiasing);
 }
