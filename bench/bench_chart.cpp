@@ -35,8 +35,9 @@ std::unique_ptr<SampleHistory> fullRing() {
     return history;
 }
 
-// Draws nothing: measures the renderer's own work apart from painting.
-
+// range(0): the zoom; range(1), range(2): the canvas (2000 x 300, or the
+// window's chart at its default size). A NullCanvas measures the renderer's
+// own work apart from painting.
 template <typename CanvasType>
 void repaint(benchmark::State& state) {
     const auto history = fullRing();
@@ -46,15 +47,22 @@ void repaint(benchmark::State& state) {
     const Settings settings;
     ChartRenderer renderer;
     ensureApplication();
-    CanvasType canvas(2000, 300);
+    CanvasType canvas(static_cast<int>(state.range(1)), static_cast<int>(state.range(2)));
     const RowLabelSource labels = [](std::size_t) { return std::u16string(u"tag"); };
     for (auto _ : state) {
         renderer.drawChart(canvas, view, *history, minMax, settings, labels);
         benchmark::ClobberMemory();
     }
 }
-BENCHMARK(repaint<QtCanvas>)->Arg(1)->Arg(-50)->Unit(benchmark::kMicrosecond);
-BENCHMARK(repaint<NullCanvas>)->Arg(1)->Arg(-50)->Unit(benchmark::kMicrosecond);
+BENCHMARK(repaint<QtCanvas>)
+    ->Args({1, 2000, 300})
+    ->Args({-50, 2000, 300})
+    ->Args({1, 638, 177})
+    ->Unit(benchmark::kMicrosecond);
+BENCHMARK(repaint<NullCanvas>)
+    ->Args({1, 2000, 300})
+    ->Args({-50, 2000, 300})
+    ->Unit(benchmark::kMicrosecond);
 
 void statistics(benchmark::State& state) {
     const auto history = fullRing();
