@@ -80,6 +80,10 @@ std::string numberedLogFileName(std::string_view name, int n) {
     return std::string(stem) + "-" + std::to_string(n) + std::string(kExtension);
 }
 
+std::string formatLogLine(const ReadingRow& row) {
+    return row.tag.empty() ? row.text : row.text + ',' + row.tag;
+}
+
 std::string formatLog(const ReadingList& list) {
     std::string text;
     std::size_t size = 0;

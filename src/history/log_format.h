@@ -20,6 +20,10 @@ std::string makeLogFileName(std::string_view executablePath, std::uint32_t port,
 // `name` with "-<n>" before its ".log" (n >= 2), for when the plain name is taken.
 std::string numberedLogFileName(std::string_view name, int n);
 
+// One row's log line without its line end: the reading text, then "," and
+// the tag when the row has one.
+std::string formatLogLine(const ReadingRow& row);
+
 // The whole log text: per row the reading text, "," and the tag when it has
 // one, then CR LF. Texts and tags are written whole.
 std::string formatLog(const ReadingList& list);
