@@ -1,6 +1,7 @@
 // zintavo.exe: the program's window on Windows, over the Win32 adapters.
-#include <commctrl.h>
 #include <windows.h>
+// After windows.h, which it needs.
+#include <commctrl.h>
 
 #include "time/clock.h"
 #include "win32/win32_gdiplus_canvas.h"

@@ -9,6 +9,12 @@ ImageMagick's `import -window ID shot.ppm` writes them).
   screen_check.py markers SHOT.ppm X...
       The chart shows a selection marker line at each window x given, and no
       other one. With no X: no marker line at all.
+  screen_check.py layout SHOT.ppm [SCALE]
+      The controls stand where the dialog template puts them (at SCALE times
+      96 dpi, default 1): the face panel, the chart below it, the empty
+      reading list, the Hold and Clear buttons with their labels.
+  screen_check.py trace SHOT.ppm
+      The chart shows a trace (the default trace colour, green).
 
 Exit status 0 when the picture passes, 1 with the reasons on stdout when it
 does not, 2 for a bad command line or an unreadable file.
@@ -166,7 +172,67 @@ def check_markers(image, expected):
     return problems
 
 
+def check_layout(image, scale):
+    """Places at 96 dpi from the template (base units 6 x 13), scaled."""
+    def at(v):
+        return int(round(v * scale))
+    problems = []
+    fx, fy = find_face_origin(image) if scale == 1 else (at(3), 0)
+    if (fx, fy) != (at(3), 0):
+        problems.append(f"the face panel starts at {(fx, fy)}, not {(at(3), 0)}")
+    for x, y in ((at(3), 0), (at(3) + at(350) - 1, at(237) - 1), (at(3), at(237) - 1)):
+        if image.at(x, y) != FACE_BACKGROUND:
+            problems.append(f"no face background at {(x, y)}: {image.at(x, y)}")
+    if at(353) < image.width and image.at(at(353) + 1, at(100)) == FACE_BACKGROUND:
+        problems.append("the face panel reaches past its width")
+    chart_top = at(237)
+    for x in (at(4), image.width - at(20)):
+        if image.at(x, chart_top + at(3)) != (0, 0, 0):
+            problems.append(f"no chart at {(x, chart_top + at(3))}")
+    if image.at(at(4), chart_top - at(3)) == (0, 0, 0):
+        problems.append("the chart starts above its place")
+    for x, y in ((at(357) + at(5), at(28) + at(5)), (at(357) + at(5), at(28) + at(195))):
+        if not is_light(image.at(x, y)) or min(image.at(x, y)) < 0xF0:
+            problems.append(f"no empty list at {(x, y)}: {image.at(x, y)}")
+    # A button: a frame darker than the dialog along its edges, its label inside.
+    def framed(x, y):
+        return max(image.at(x, y)) <= 0xD0
+    for name, left in (("Hold", 432), ("Clear", 515)):
+        x0, x1, y0, y1 = at(left), at(left + 80) - 1, at(3), at(26) - 1
+        mx, my = (x0 + x1) // 2, (y0 + y1) // 2
+        edges = framed(x0, my) and framed(x1, my) and framed(mx, y0) and framed(mx, y1)
+        outside = not framed(x0 - 2, my) and not framed(mx, y0 - 2)
+        ink = sum(1 for x in range(x0 + 3, x1 - 2) for y in range(y0 + 3, y1 - 2)
+                  if is_dark(image.at(x, y)))
+        if not (edges and outside) or ink < 10:
+            problems.append(f"no {name} button at x={x0}..{x1}, y={y0}..{y1} "
+                            f"(frame {edges}, outside {outside}, {ink} ink pixels)")
+    return problems
+
+
+def check_trace(image):
+    top = int(image.height * 0.55)
+    green = sum(1 for y in range(top, image.height) for x in range(image.width)
+                if image.at(x, y)[1] >= 0xC0 and image.at(x, y)[0] <= 0x40
+                and image.at(x, y)[2] <= 0x40)
+    return [] if green >= 20 else [f"no trace on the chart ({green} trace pixels)"]
+
+
 def main(argv):
+    if len(argv) >= 3 and argv[1] in ("layout", "trace"):
+        try:
+            with open(argv[2], "rb") as f:
+                image = read_ppm(f.read())
+        except (OSError, ValueError) as error:
+            print(f"{argv[2]}: {error}")
+            return 2
+        if argv[1] == "layout":
+            problems = check_layout(image, float(argv[3]) if len(argv) > 3 else 1.0)
+        else:
+            problems = check_trace(image)
+        for p in problems:
+            print(p)
+        return 1 if problems else 0
     if len(argv) < 3 or argv[1] not in ("face", "markers"):
         print(__doc__)
         return 2
