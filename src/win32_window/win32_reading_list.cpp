@@ -2,6 +2,7 @@
 
 #include <commctrl.h>
 
+#include <algorithm>
 #include <cwchar>
 #include <optional>
 #include <string_view>
@@ -62,12 +63,26 @@ void Win32ReadingList::applyDpi(int dpi) {
         font_ = font;
     }
     ListView_SetColumnWidth(list_, kReadingColumn, MulDiv(kReadingColumnWidth, dpi, 96));
+    shownTagWidth_ = -1;
+    fitTagColumn();
 }
 
 void Win32ReadingList::setTagColumnWidth(int width) {
-    // The control reads -1 and -2 as "fit the contents": a window too small
-    // for the column shows it with none.
-    ListView_SetColumnWidth(list_, kTagColumn, width < 0 ? 0 : width);
+    requestedTagWidth_ = width;
+    fitTagColumn();
+}
+
+void Win32ReadingList::fitTagColumn() {
+    // The column never reaches past the visible width, so that the list never
+    // scrolls sideways for a few pixels; the control reads -1 and -2 as "fit
+    // the contents", so a window too small for the column shows it with none.
+    RECT client{};
+    GetClientRect(list_, &client);
+    const int room = client.right - MulDiv(kReadingColumnWidth, dpi_, 96);
+    const int width = std::max(0, std::min(requestedTagWidth_, room));
+    if (width == shownTagWidth_) return;
+    shownTagWidth_ = width;
+    ListView_SetColumnWidth(list_, kTagColumn, width);
 }
 
 void Win32ReadingList::setRowCount(std::size_t rows) {
@@ -75,6 +90,8 @@ void Win32ReadingList::setRowCount(std::size_t rows) {
     // Rows added at the end repaint nothing that was already on screen.
     const DWORD flags = rows >= shown ? LVSICF_NOINVALIDATEALL | LVSICF_NOSCROLL : 0;
     ListView_SetItemCountEx(list_, static_cast<int>(rows), flags);
+    // The vertical scroll bar may have come or gone.
+    fitTagColumn();
 }
 
 void Win32ReadingList::ensureVisible(std::size_t row) {

@@ -37,6 +37,7 @@ class Win32ReadingList {
   private:
     static LRESULT CALLBACK editProc(HWND edit, UINT message, WPARAM wParam, LPARAM lParam,
                                      UINT_PTR id, DWORD_PTR self);
+    void fitTagColumn();
     void beginEdit();
     void placeEditor(WINDOWPOS& pos) const;
     void pasteFiltered(HWND edit) const;
@@ -49,5 +50,7 @@ class Win32ReadingList {
     HFONT font_ = nullptr;
     int dpi_ = 96;
     int editedRow_ = -1;
+    int requestedTagWidth_ = 0;  // as the layout asked for it
+    int shownTagWidth_ = -1;
     std::wstring text_;  // the text last handed to the control, reused
 };
