@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <QFile>
 #include <QImage>
 #include <QString>
 
@@ -23,6 +24,14 @@ TEST(Artwork, EmbeddedFilesMatchTheGenerator) {
         ASSERT_EQ(embedded.size(), QSize(size, size));
         EXPECT_TRUE(premultiplied(drawIcon(size)) == premultiplied(embedded));
     }
+    // The Windows program's resources: the 2x sheet and the icon file.
+    const QString res = QStringLiteral(ZINTAVO_RES_DIR);
+    EXPECT_TRUE(premultiplied(drawSpriteSheet(2)) ==
+                premultiplied(QImage(res + QStringLiteral("/lcd_sprites_2x.png"))));
+    QFile ico(res + QStringLiteral("/zintavo.ico"));
+    ASSERT_TRUE(ico.open(QIODevice::ReadOnly));
+    EXPECT_EQ(ico.readAll(),
+              iconFile({drawIcon(16), drawIcon(24), drawIcon(32), drawIcon(48), drawIcon(256)}));
 }
 
 }  // namespace
