@@ -39,6 +39,31 @@ constexpr REAL kPixelCentre = 0.5f;
 // Dashes of 4 on and 2 off, as the Linux window draws them.
 constexpr REAL kDashPattern[] = {4.0f, 2.0f};
 
+// An ARGB colour as the surface keeps it: channels multiplied by alpha.
+std::uint32_t premultiply(Argb colour) {
+    const std::uint32_t a = colour >> 24;
+    if (a == 0xFF) return colour;
+    const auto channel = [a](std::uint32_t c) { return (c * a + 127) / 255; };
+    return a << 24 | channel(colour >> 16 & 0xFF) << 16 | channel(colour >> 8 & 0xFF) << 8 |
+           channel(colour & 0xFF);
+}
+
+// Source over destination, both premultiplied.
+std::uint32_t over(std::uint32_t src, std::uint32_t dst) {
+    const std::uint32_t keep = 255 - (src >> 24);
+    if (keep == 0) return src;
+    if (keep == 255) return dst;
+    const auto part = [&](int shift) {
+        const std::uint32_t d = dst >> shift & 0xFF;
+        return ((src >> shift & 0xFF) + (d * keep + 127) / 255) << shift;
+    };
+    return part(24) | part(16) | part(8) | part(0);
+}
+
+bool whole(float v) {
+    return v == std::floor(v);
+}
+
 }  // namespace
 
 GdiplusLibrary::GdiplusLibrary() {
@@ -112,6 +137,26 @@ GdiplusImage GdiplusImage::fromBytes(const void* data, std::size_t size) {
     return image;
 }
 
+const std::vector<std::uint32_t>& GdiplusImage::premultipliedPixels() const {
+    if (pixelsRead_ || bitmap_ == nullptr) return pixels_;
+    pixelsRead_ = true;
+    const int w = width();
+    const int h = height();
+    Gdiplus::BitmapData data{};
+    const Gdiplus::GpRect all(0, 0, w, h);
+    if (GdipBitmapLockBits(static_cast<GpBitmap*>(bitmap_), &all, Gdiplus::ImageLockModeRead,
+                           PixelFormat32bppPARGB, &data) != Ok)
+        return pixels_;
+    pixels_.resize(static_cast<std::size_t>(w) * static_cast<std::size_t>(h));
+    for (int y = 0; y < h; ++y)
+        std::memcpy(pixels_.data() + static_cast<std::size_t>(y) * static_cast<std::size_t>(w),
+                    static_cast<const std::uint8_t*>(data.Scan0) +
+                        static_cast<std::ptrdiff_t>(y) * data.Stride,
+                    static_cast<std::size_t>(w) * sizeof(std::uint32_t));
+    GdipBitmapUnlockBits(static_cast<GpBitmap*>(bitmap_), &data);
+    return pixels_;
+}
+
 int GdiplusImage::width() const {
     UINT w = 0;
     if (bitmap_ != nullptr) GdipGetImageWidth(static_cast<GpImage*>(bitmap_), &w);
@@ -167,6 +212,7 @@ GdiplusCanvas::GdiplusCanvas(int deviceWidth, int deviceHeight, float scale,
     GdipSetCompositingQuality(graphics, Gdiplus::CompositingQualityHighSpeed);
     if (scale_ != 1.0f)
         GdipScaleWorldTransform(graphics, scale_, scale_, Gdiplus::MatrixOrderPrepend);
+    integralScale_ = whole(scale_) ? static_cast<int>(scale_) : 0;
     // Sprites whose sheet pixels fall 1:1 on device pixels are copied as they
     // are; any other scale is resampled smoothly.
     exactSprites_ = std::fabs(scale_ - static_cast<float>(sheetScale_)) < 0.01f;
@@ -203,24 +249,90 @@ GdiplusCanvas::~GdiplusCanvas() {
     if (dib_ != nullptr) DeleteObject(static_cast<HBITMAP>(dib_));
 }
 
+// Whole-pixel work goes straight to the surface's memory: the same pixels as
+// the anti-aliased fills give there, without the library's per-pixel cost.
+void GdiplusCanvas::flush() const {
+    if (graphics_ != nullptr) GdipFlush(G(graphics_), Gdiplus::FlushIntentionSync);
+}
+
+void GdiplusCanvas::blendRect(int x, int y, int w, int h, std::uint32_t premultiplied) {
+    const int s = integralScale_;
+    const int left = std::clamp(x * s, 0, deviceWidth_);
+    const int right = std::clamp((x + w) * s, 0, deviceWidth_);
+    const int top = std::clamp(y * s, 0, deviceHeight_);
+    const int bottom = std::clamp((y + h) * s, 0, deviceHeight_);
+    if (left >= right || top >= bottom) return;
+    flush();
+    for (int row = top; row < bottom; ++row) {
+        std::uint32_t* line =
+            bits_ + static_cast<std::size_t>(row) * static_cast<std::size_t>(deviceWidth_);
+        if (premultiplied >> 24 == 0xFF) {
+            std::fill(line + left, line + right, premultiplied);
+        } else {
+            for (int i = left; i < right; ++i) line[i] = over(premultiplied, line[i]);
+        }
+    }
+}
+
 void GdiplusCanvas::clear(Argb colour) {
-    if (usable()) GdipGraphicsClear(G(graphics_), colour);
+    if (!usable()) return;
+    flush();
+    std::fill(
+        bits_,
+        bits_ + static_cast<std::size_t>(deviceWidth_) * static_cast<std::size_t>(deviceHeight_),
+        premultiply(colour));
 }
 
 void GdiplusCanvas::fillRect(int x, int y, int w, int h, Argb colour) {
     if (!usable() || brush_ == nullptr) return;
+    if (exactPixels()) {
+        if (w > 0 && h > 0) blendRect(x, y, w, h, premultiply(colour));
+        return;
+    }
     GdipSetSolidFillColor(static_cast<GpSolidFill*>(brush_), colour);
     GdipFillRectangleI(G(graphics_), static_cast<GpBrush*>(brush_), x, y, w, h);
 }
 
 void GdiplusCanvas::fillRectF(float x, float y, float w, float h, Argb colour) {
     if (!usable() || brush_ == nullptr) return;
+    if (exactPixels() && whole(x) && whole(y) && whole(w) && whole(h)) {
+        if (w > 0 && h > 0)
+            blendRect(static_cast<int>(x), static_cast<int>(y), static_cast<int>(w),
+                      static_cast<int>(h), premultiply(colour));
+        return;
+    }
     GdipSetSolidFillColor(static_cast<GpSolidFill*>(brush_), colour);
     GdipFillRectangle(G(graphics_), static_cast<GpBrush*>(brush_), x, y, w, h);
 }
 
 void GdiplusCanvas::drawSprite(int dx, int dy, int w, int h, int sx, int sy) {
     if (!usable() || sheet_ == nullptr) return;
+    const std::vector<std::uint32_t>& sheet = sheet_->premultipliedPixels();
+    if (exactSprites_ && exactPixels() && !sheet.empty()) {
+        // Sheet pixels fall 1:1 on device pixels: blend them in directly.
+        const int k = sheetScale_;
+        const int sheetWidth = sheet_->width();
+        const int sheetHeight = sheet_->height();
+        flush();
+        for (int row = 0; row < h * k; ++row) {
+            const int ty = dy * k + row;
+            const int fy = sy * k + row;
+            if (ty < 0 || ty >= deviceHeight_ || fy < 0 || fy >= sheetHeight) continue;
+            for (int col = 0; col < w * k; ++col) {
+                const int tx = dx * k + col;
+                const int fx = sx * k + col;
+                if (tx < 0 || tx >= deviceWidth_ || fx < 0 || fx >= sheetWidth) continue;
+                std::uint32_t& to =
+                    bits_[static_cast<std::size_t>(ty) * static_cast<std::size_t>(deviceWidth_) +
+                          static_cast<std::size_t>(tx)];
+                to =
+                    over(sheet[static_cast<std::size_t>(fy) * static_cast<std::size_t>(sheetWidth) +
+                               static_cast<std::size_t>(fx)],
+                         to);
+            }
+        }
+        return;
+    }
     const auto s = static_cast<REAL>(sheetScale_);
     GdipDrawImageRectRect(G(graphics_), static_cast<GpImage*>(sheet_->bitmap()),
                           static_cast<REAL>(dx), static_cast<REAL>(dy), static_cast<REAL>(w),
@@ -296,14 +408,14 @@ void GdiplusCanvas::copyTo(void* hdc, int left, int top, int right, int bottom) 
     top = std::clamp(top, 0, deviceHeight_);
     bottom = std::clamp(bottom, 0, deviceHeight_);
     if (left >= right || top >= bottom) return;
-    if (graphics_ != nullptr) GdipFlush(G(graphics_), Gdiplus::FlushIntentionSync);
+    flush();
     BitBlt(static_cast<HDC>(hdc), left, top, right - left, bottom - top,
            static_cast<HDC>(memoryDc_), left, top, SRCCOPY);
 }
 
 std::uint32_t GdiplusCanvas::pixel(int x, int y) const {
     if (bits_ == nullptr || x < 0 || y < 0 || x >= deviceWidth_ || y >= deviceHeight_) return 0;
-    if (graphics_ != nullptr) GdipFlush(G(graphics_), Gdiplus::FlushIntentionSync);
+    flush();
     return bits_[static_cast<std::size_t>(y) * static_cast<std::size_t>(deviceWidth_) +
                  static_cast<std::size_t>(x)];
 }

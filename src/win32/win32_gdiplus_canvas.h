@@ -42,10 +42,15 @@ class GdiplusImage {
     void* bitmap() const { return bitmap_; }  // the GpBitmap
     int width() const;
     int height() const;
+    // The pixels as premultiplied 0xAARRGGBB rows, converted on first use
+    // (empty when they cannot be read): copies at 1:1 blend from them.
+    const std::vector<std::uint32_t>& premultipliedPixels() const;
 
   private:
     void* bitmap_ = nullptr;  // GpBitmap
     void* memory_ = nullptr;  // HGLOBAL the decoded image may still read from
+    mutable std::vector<std::uint32_t> pixels_;
+    mutable bool pixelsRead_ = false;
 };
 
 // A Canvas on an off-screen GDI+ bitmap. The bitmap is a 32-bit DIB section
@@ -89,6 +94,10 @@ class GdiplusCanvas final : public Canvas {
 
   private:
     void* fontOfSize(float size);
+    // Whole device pixels for logical ones, when the scale maps them exactly.
+    bool exactPixels() const { return integralScale_ != 0; }
+    void blendRect(int x, int y, int w, int h, std::uint32_t premultiplied);
+    void flush() const;
 
     int logicalWidth_ = 0;
     int logicalHeight_ = 0;
@@ -98,6 +107,7 @@ class GdiplusCanvas final : public Canvas {
     const GdiplusImage* sheet_ = nullptr;
     int sheetScale_ = 1;
     bool exactSprites_ = true;  // sheet pixels land 1:1 on device pixels
+    int integralScale_ = 1;     // the scale when it is a whole number, else 0
 
     void* dib_ = nullptr;       // HBITMAP
     void* memoryDc_ = nullptr;  // HDC holding the DIB for copies
