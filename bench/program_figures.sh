@@ -83,13 +83,12 @@ wine_figures() {
         sleep 1
         rm -f "$app"/*.log
     }
-    # The prefix's own server: the one whose folder is named after the prefix.
+    # The prefix's own server: the one started with this prefix.
     wineserver_pid() {
-        local dir pid
-        dir=$(printf '/tmp/.wine-%d/server-%x-%x' "$(id -u)" "$(stat -c %d "$WINEPREFIX")" \
-            "$(stat -c %i "$WINEPREFIX")")
+        local pid
         for pid in $(pgrep -x wineserver); do
-            [ "$(readlink "/proc/$pid/cwd")" = "$dir" ] && { echo "$pid"; return; }
+            tr '\0' '\n' <"/proc/$pid/environ" 2>/dev/null | grep -qxF "WINEPREFIX=$WINEPREFIX" &&
+                { echo "$pid"; return; }
         done
     }
 

@@ -105,7 +105,8 @@ kill_program() {
 }
 
 screenshot() {  # $1 = file (binary PPM)
-    import -silent -window "$WINDOW" -depth 8 "ppm:$1" 2>/dev/null
+    # A picture that cannot be had in a few seconds counts as a failed try.
+    timeout 10 import -silent -window "$WINDOW" -depth 8 "ppm:$1" 2>/dev/null
 }
 
 # Takes screenshots until the checker passes one (60 s at most).
