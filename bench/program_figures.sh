@@ -86,7 +86,7 @@ wine_figures() {
     # The prefix's own server: the one started with this prefix.
     wineserver_pid() {
         local pid
-        for pid in $(pgrep -x wineserver); do
+        for pid in $(pgrep -f '^\S*wineserver'); do
             tr '\0' '\n' <"/proc/$pid/environ" 2>/dev/null | grep -qxF "WINEPREFIX=$WINEPREFIX" &&
                 { echo "$pid"; return; }
         done
