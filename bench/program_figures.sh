@@ -50,7 +50,8 @@ now_ms() { echo $(($(date +%s%N) / 1000000)); }
 #   wine_xvfb_cpu_<load>         of the display server and
 #   wine_wineserver_cpu_<load>   of wineserver, each the median of 3 runs of
 #                                WINE_SECONDS (default 60) after a 10 s warm-up,
-# for <load> idle (port open, no frames), 2fps and 17fps (the line's limit).
+# for <load> idle (port open, no frames), 2fps and 17fps (the line's limit);
+# WINE_LOADS names the loads to measure (empty: start-up and memory only).
 # Skipped when there is no Windows build or no Wine.
 wine_figures() {
     local bin=${WINDOWS_BIN:-build/windows/bin} seconds=${WINE_SECONDS:-60}
@@ -93,6 +94,8 @@ wine_figures() {
     }
 
     "$run" cmd /c exit >/dev/null 2>&1
+    # A server that stays between the runs, as Windows itself does.
+    wineserver -p 30
     # Start-up, with no port to open.
     settings 250
     local times=() t0
@@ -111,7 +114,7 @@ wine_figures() {
     # CPU under three loads: the simulator's pseudo-terminal linked as COM7.
     local load rate script=$WORK/wine.script n
     for ((n = 1; n <= 500; n++)); do echo "1 0 3 $((1000 + n))"; done >"$script"
-    for load in idle 2fps 17fps; do
+    for load in ${WINE_LOADS-idle 2fps 17fps}; do
         local program=() display=() server=()
         for _ in 1 2 3; do
             case $load in
