@@ -1,5 +1,5 @@
 # Thin wrapper over CMake presets. `make run` starts the program, `make test` runs every test.
-.PHONY: all deps build release run demo package test test-windows bench fuzz clean format
+.PHONY: all deps build release run demo package test windows package-windows test-windows bench fuzz clean format
 
 JOBS ?= $(shell nproc)
 
@@ -34,6 +34,14 @@ package: release
 
 test: build
 	ctest --preset dev -j $(JOBS)
+
+# The Windows programs (mingw-w64): build/windows/bin/zintavo.exe and zintavo-log.exe.
+windows:
+	scripts/test-windows --build-only
+
+# The Windows installer and the portable zip, in build/windows/.
+package-windows: windows
+	scripts/package-windows
 
 # The Windows build (mingw-w64), its tests run under Wine.
 test-windows:

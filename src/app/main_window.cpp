@@ -36,7 +36,8 @@ MainWindow::MainWindow(WindowServices services, QWidget* parent)
     setFont(dialogFont);
     const QIcon icon = appIcon();
     if (!icon.isNull()) setWindowIcon(icon);
-    setMinimumSize(controls::designClientWidth(), controls::designClientHeight());
+    const ClientSize smallest = minimumClientSize();
+    setMinimumSize(smallest.width, smallest.height);
     connectControls();
     qApp->installEventFilter(this);
     surfaces_ = std::make_unique<QtDrawingSurfaces>(facePanel().size(), chartPanel().size());

@@ -291,7 +291,8 @@ void ReadingListView::editTag() {
 void ReadingListView::placeEditor() {
     if (!editor_) return;
     // Over the row's free width, whatever the tag column's own width.
-    const EditorSpan span = tagEditorSpan(viewport()->width());
+    const EditorSpan span = tagEditorSpan(kReadingColumnWidth - horizontalScrollBar()->value(),
+                                          viewport()->width(), kTagEditorMinWidth);
     editor_->setGeometry(span.left, rowRect(editedRow_).y(), span.width, rowHeight_);
 }
 

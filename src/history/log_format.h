@@ -20,12 +20,13 @@ std::string makeLogFileName(std::string_view executablePath, std::uint32_t port,
 // `name` with "-<n>" before its ".log" (n >= 2), for when the plain name is taken.
 std::string numberedLogFileName(std::string_view name, int n);
 
-// The whole log text: per row the reading text, "," and the tag when it has
-// one, then CR LF. Texts and tags are written whole.
-std::string formatLog(const ReadingList& list);
 // One row's log line without its line end: the reading text, then "," and
 // the tag when the row has one (what Ctrl+C copies from the list).
 std::string formatLogLine(const ReadingRow& row);
+
+// The whole log text: per row the reading text, "," and the tag when it has
+// one, then CR LF. Texts and tags are written whole.
+std::string formatLog(const ReadingList& list);
 
 // The lines of a log: runs of up to kLogLineLimit characters between CR/LF
 // runs; blank lines vanish.

@@ -18,6 +18,14 @@ constexpr int kMaxNumberedNames = 999;
 
 enum class CreateResult { Written, Taken, Failed };
 
+#ifdef _WIN32
+// The Windows C runtime refuses an exclusive create: the look before stands in.
+constexpr auto kCreateMode = std::ios::binary | std::ios::out;
+#else
+// libstdc++'s exclusive create: never replaces a file that appeared meanwhile.
+constexpr auto kCreateMode = std::ios::binary | std::ios::out | std::ios_base::__noreplace;
+#endif
+
 std::string failure(const std::string& name, int error) {
     return name + ": " + std::strerror(error != 0 ? error : EIO);
 }
@@ -29,8 +37,7 @@ CreateResult createAndWrite(const std::string& name, std::string_view content, s
     std::error_code ec;
     if (fs::exists(path, ec)) return CreateResult::Taken;
     errno = 0;
-    // __noreplace: libstdc++'s exclusive create, never replacing a file.
-    std::ofstream file(path, std::ios::binary | std::ios::out | std::ios_base::__noreplace);
+    std::ofstream file(path, kCreateMode);
     if (!file) {
         if (errno == EEXIST) return CreateResult::Taken;
         error = failure(name, errno);

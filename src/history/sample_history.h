@@ -29,7 +29,7 @@ std::string formatTimeOfDay(const Sample& sample);
 // The fixed ring of logged samples. `capacity` slots of the 32768 are in use;
 // samples are addressed by age, 1 = newest.
 class SampleHistory {
-public:
+  public:
     static constexpr std::uint32_t kSlots = 32768;
 
     explicit SampleHistory(std::uint32_t capacity = kSlots);
@@ -49,7 +49,7 @@ public:
     const Sample& slot(std::uint32_t index) const { return slots_[index]; }
     void reset();
 
-private:
+  private:
     std::array<Sample, kSlots> slots_{};
     std::uint32_t capacity_;
     std::uint32_t position_ = 0;

@@ -14,16 +14,20 @@ int mulDiv(int units, int num, int den) {
 
 }  // namespace
 
-int dialogUnitsToPixelsX(int units) {
-    return mulDiv(units, 6, 4);
-}
-int dialogUnitsToPixelsY(int units) {
-    return mulDiv(units, 13, 8);
+int DialogMetrics::px(int pixelsAt96) const {
+    return mulDiv(pixelsAt96, dpi, 96);
 }
 
-ControlRect dialogRect(int x, int y, int width, int height) {
-    return {dialogUnitsToPixelsX(x), dialogUnitsToPixelsY(y), dialogUnitsToPixelsX(width),
-            dialogUnitsToPixelsY(height)};
+int dialogUnitsToPixelsX(int units, const DialogMetrics& metrics) {
+    return mulDiv(units, metrics.baseX, 4);
+}
+int dialogUnitsToPixelsY(int units, const DialogMetrics& metrics) {
+    return mulDiv(units, metrics.baseY, 8);
+}
+
+ControlRect dialogRect(int x, int y, int width, int height, const DialogMetrics& metrics) {
+    return {dialogUnitsToPixelsX(x, metrics), dialogUnitsToPixelsY(y, metrics),
+            dialogUnitsToPixelsX(width, metrics), dialogUnitsToPixelsY(height, metrics)};
 }
 
 namespace controls {
@@ -63,24 +67,42 @@ int designClientHeight() {
 }
 }  // namespace controls
 
-WindowLayout layoutForClient(int clientWidth, int clientHeight) {
-    const ControlRect chart = controls::chartPanel();
-    const ControlRect list = controls::readingList();
-    const int bottomRow = clientHeight - 16;
+namespace {
+// The template's places of the two controls that the layout sizes in place.
+ControlRect chartAt(const DialogMetrics& m) {
+    return dialogRect(1, 146, 396, 84, m);
+}
+ControlRect listAt(const DialogMetrics& m) {
+    return dialogRect(238, 17, 159, 127, m);
+}
+}  // namespace
+
+WindowLayout layoutForClient(int clientWidth, int clientHeight, const DialogMetrics& m) {
+    const ControlRect chart = chartAt(m);
+    const ControlRect list = listAt(m);
+    const int bottomRow = clientHeight - m.px(16);
     WindowLayout layout;
-    layout.chart = {chart.x, chart.y, clientWidth - chart.x - 10, clientHeight - chart.y - 26};
-    layout.list = {list.x, list.y, clientWidth - chart.x - 364, 206};
-    layout.scrollBar = {1, bottomRow, clientWidth - 37, 17};
-    layout.zoomIn = {clientWidth - 35, bottomRow, 17, 16};
-    layout.zoomOut = {clientWidth - 18, bottomRow, 17, 16};
+    layout.chart = {chart.x, chart.y, clientWidth - chart.x - m.px(10),
+                    clientHeight - chart.y - m.px(26)};
+    layout.list = {list.x, list.y, clientWidth - chart.x - m.px(364), m.px(206)};
+    layout.scrollBar = {m.px(1), bottomRow, clientWidth - m.px(37), m.px(17)};
+    layout.zoomIn = {clientWidth - m.px(35), bottomRow, m.px(17), m.px(16)};
+    layout.zoomOut = {clientWidth - m.px(18), bottomRow, m.px(17), m.px(16)};
     // Kept to 16 bits as the list control takes it; a tiny window wraps or goes negative.
-    layout.tagColumnWidth = static_cast<std::int16_t>(clientWidth - 620);
+    layout.tagColumnWidth = static_cast<std::int16_t>(clientWidth - m.px(620));
     return layout;
 }
 
-EditorSpan tagEditorSpan(int listWidth) {
-    const int width = listWidth < kTagEditorMinWidth
-                          ? listWidth
-                          : std::max(listWidth - kReadingColumnWidth, kTagEditorMinWidth);
-    return {std::max(0, listWidth - width), std::max(0, width)};
+ClientSize minimumClientSize(const DialogMetrics& m) {
+    const ControlRect chart = chartAt(m);
+    const ControlRect clear = dialogRect(343, 2, 53, 14, m);
+    const int forList = chart.x + m.px(364) + m.px(kReadingColumnWidth + kListChrome);
+    const int forButtons = clear.x + clear.width + m.px(4);
+    return {std::max(forList, forButtons), chart.y + m.px(26) + m.px(kMinChartHeight)};
+}
+
+EditorSpan tagEditorSpan(int readingRight, int listClientWidth, int minWidth) {
+    int left = std::max(0, readingRight);
+    if (listClientWidth - left < minWidth) left = std::max(0, listClientWidth - minWidth);
+    return {left, std::max(0, listClientWidth - left)};
 }

@@ -57,3 +57,15 @@ WindowRect placeOnScreen(WindowRect saved, std::span<const ScreenArea> screens,
     r.y = primary.y + std::max(0, (primary.height - r.height) / 2);
     return r;
 }
+
+WindowRect workspaceToScreen(WindowRect r, const ScreenArea& work, const ScreenArea& monitor) {
+    r.x += work.x - monitor.x;
+    r.y += work.y - monitor.y;
+    return r;
+}
+
+WindowRect screenToWorkspace(WindowRect r, const ScreenArea& work, const ScreenArea& monitor) {
+    r.x -= work.x - monitor.x;
+    r.y -= work.y - monitor.y;
+    return r;
+}

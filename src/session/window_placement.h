@@ -22,3 +22,9 @@ inline constexpr int kMinWindowHeight = 150;
 // `screens` may be empty (nothing known): then only the sizes are bounded.
 WindowRect placeOnScreen(WindowRect saved, std::span<const ScreenArea> screens,
                          const ScreenArea& primary);
+
+// Windows keeps a window's normal rectangle in workspace coordinates: from the
+// top-left corner of the work area of its monitor (`work`) rather than of the
+// monitor itself (`monitor`). They differ when the taskbar is at the top or left.
+WindowRect workspaceToScreen(WindowRect r, const ScreenArea& work, const ScreenArea& monitor);
+WindowRect screenToWorkspace(WindowRect r, const ScreenArea& work, const ScreenArea& monitor);

@@ -35,15 +35,6 @@ bool sameWindowsChar(char a, char b) {
     return fold(a) == fold(b);
 }
 
-bool insideWindowsFolder(std::string_view path, std::string_view folder) {
-    while (!folder.empty() && isSeparator(folder.back())) folder.remove_suffix(1);
-    if (folder.empty() || path.size() <= folder.size() || !isSeparator(path[folder.size()]))
-        return false;
-    for (std::size_t i = 0; i < folder.size(); ++i)
-        if (!sameWindowsChar(path[i], folder[i])) return false;
-    return true;
-}
-
 // Below /usr or /opt, read as written ("/usr/./bin" counts, "/usr/../home" does not).
 bool insidePackageFolders(const std::string& executablePath) {
     const std::filesystem::path normal = std::filesystem::path(executablePath).lexically_normal();
@@ -59,6 +50,15 @@ std::string below(const std::optional<std::string>& home, std::string_view tail)
 }
 
 }  // namespace
+
+bool insideWindowsFolder(std::string_view path, std::string_view folder) {
+    while (!folder.empty() && isSeparator(folder.back())) folder.remove_suffix(1);
+    if (folder.empty() || path.size() <= folder.size() || !isSeparator(path[folder.size()]))
+        return false;
+    for (std::size_t i = 0; i < folder.size(); ++i)
+        if (!sameWindowsChar(path[i], folder[i])) return false;
+    return true;
+}
 
 UserPaths resolveUserPaths(UserFolderRules rules, const EnvironmentLookup& environment,
                            std::string executablePath) {

@@ -27,6 +27,10 @@ enum class UserFolderRules {
     windows,  // %LOCALAPPDATA% for data, %APPDATA% for settings
 };
 
+// True when `path` lies below `folder`, compared as Windows compares paths
+// (letters in either case, either separator).
+bool insideWindowsFolder(std::string_view path, std::string_view folder);
+
 // An environment variable's value; nothing when it is unset.
 using EnvironmentLookup = std::function<std::optional<std::string>(std::string_view name)>;
 

@@ -32,3 +32,28 @@ bool Win32SerialPorts::enumeratePorts(ListedPorts& into) {
 std::unique_ptr<SerialDevice> Win32SerialPorts::makeDevice() {
     return std::make_unique<Win32SerialDevice>();
 }
+
+std::string serialDeviceName(std::uint32_t port) {
+    HKEY key = nullptr;
+    if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, Win32SerialPorts::kDeviceMapKey, 0, KEY_READ, &key) !=
+        ERROR_SUCCESS)
+        return {};
+    std::string label;
+    for (DWORD index = 0;; ++index) {
+        char name[128];
+        DWORD nameSize = sizeof name;
+        BYTE data[32];
+        DWORD dataSize = sizeof data;
+        const LONG result =
+            RegEnumValueA(key, index, name, &nameSize, nullptr, nullptr, data, &dataSize);
+        if (result == ERROR_NO_MORE_ITEMS) break;
+        if (result != ERROR_SUCCESS) continue;
+        std::string_view text(reinterpret_cast<const char*>(data), dataSize);
+        if (portNumberOfEntry(text.substr(0, text.find('\0'))) != port) continue;
+        const std::string_view device(name, nameSize);
+        label = std::string(device.substr(device.find_last_of('\\') + 1));
+        break;
+    }
+    RegCloseKey(key);
+    return label;
+}

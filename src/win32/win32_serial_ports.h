@@ -1,5 +1,8 @@
 #pragma once
 
+#include <cstdint>
+#include <string>
+
 #include "link/serial_ports.h"
 
 // The serial ports Windows lists in its serial device map
@@ -12,3 +15,7 @@ class Win32SerialPorts final : public SerialPorts {
     bool enumeratePorts(ListedPorts& into) override;
     std::unique_ptr<SerialDevice> makeDevice() override;
 };
+
+// The device behind a port as the serial device map names it ("Serial0" for
+// "\\Device\\Serial0"), shown beside the number in the port list; "" when unknown.
+std::string serialDeviceName(std::uint32_t port);

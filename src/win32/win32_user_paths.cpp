@@ -48,6 +48,25 @@ std::wstring wideFromUtf8(const std::string& utf8) {
     return out;
 }
 
+// Where the installer put the program, for this user or for every user.
+std::vector<std::string> installLocations() {
+    std::vector<std::string> found;
+    const wchar_t* key = L"Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Zintavo";
+    for (HKEY root : {HKEY_CURRENT_USER, HKEY_LOCAL_MACHINE}) {
+        wchar_t value[MAX_PATH * 2];
+        DWORD size = sizeof value;
+        if (RegGetValueW(root, key, L"InstallLocation", RRF_RT_REG_SZ | RRF_SUBKEY_WOW6464KEY,
+                         nullptr, value, &size) == ERROR_SUCCESS)
+            found.push_back(utf8FromWide(value));
+    }
+    return found;
+}
+
 UserPaths currentUserPaths() {
-    return resolveUserPaths(UserFolderRules::windows, environmentValue, executablePath());
+    UserPaths paths =
+        resolveUserPaths(UserFolderRules::windows, environmentValue, executablePath());
+    // A copy the installer put anywhere counts as installed too.
+    for (const std::string& folder : installLocations())
+        if (insideWindowsFolder(paths.executablePath, folder)) paths.installed = true;
+    return paths;
 }

@@ -127,7 +127,9 @@ TEST(ReadingListViewTest, KeysSelectAndEditTags) {
     QLineEdit* editor = view.editor();
     EXPECT_EQ(editor->text(), QStringLiteral("old"));
     EXPECT_EQ(editor->maxLength(), 200);
-    EXPECT_EQ(editor->geometry().x(), tagEditorSpan(view.viewport()->width()).left);
+    EXPECT_EQ(
+        editor->geometry().x(),
+        tagEditorSpan(kReadingColumnWidth, view.viewport()->width(), kTagEditorMinWidth).left);
     EXPECT_GE(editor->width(), 200);
     QTest::keyClicks(editor, QStringLiteral("x"));
     QTest::keyClick(editor, Qt::Key_Escape);

@@ -10,6 +10,15 @@ ImageMagick's `import -window ID shot.ppm` writes them).
       The chart shows a selection marker line at each window x given, and no
       other one. With no X: no marker line at all.
 
+  screen_check.py layout SHOT.ppm [SCALE]
+      The controls stand where the dialog template puts them (at SCALE times
+      96 dpi, default 1): the face panel, the chart below it, the empty
+      reading list, the Hold and Clear buttons with their labels.
+  screen_check.py sharp SHOT.ppm SCALE
+      The face's big digits, drawn at SCALE times 96 dpi, have ink and crisp
+      edges (not a stretched bitmap).
+  screen_check.py hastrace SHOT.ppm
+      The chart shows a trace (the default trace colour, green).
   screen_check.py trace SHOT.ppm [both]
       The chart's trace keeps off the chart's top and bottom edges (a frame
       drawn at a scale that did not hold sticks to an edge); with "both" it
@@ -37,6 +46,10 @@ BAR_SEGMENTS = 41
 BAR_TOP, BAR_BOTTOM = 193, 200
 # A marker line spans most of the chart; nothing else draws long runs of it.
 MARKER_MIN_RUN = 100
+# Sharp digits have at most this many half-tone edge pixels per ink pixel
+# (measured: 0.11 for a sheet drawn at twice the size shown at 1.5, 0.24 for
+# the plain sheet stretched to 1.5).
+SHARP_EDGE_RATIO = 0.16
 
 
 class Image:
@@ -177,6 +190,94 @@ def check_markers(image, expected):
     return problems
 
 
+def mul_div(units, num, den):
+    """Rounded like the platform's MulDiv: halves away from zero."""
+    return (units * num + den // 2) // den
+
+
+def check_layout(image, scale):
+    """Places of the template's controls, from dialog units with base units
+    6 x 13 at 96 dpi scaled to the display."""
+    base_x, base_y = mul_div(6, int(96 * scale), 96), mul_div(13, int(96 * scale), 96)
+
+    def dlu(x, y, w, h):
+        return (mul_div(x, base_x, 4), mul_div(y, base_y, 8),
+                mul_div(w, base_x, 4), mul_div(h, base_y, 8))
+
+    def at(v):
+        return int(v * scale)
+    problems = []
+    fx, fy, fw, fh = dlu(2, 0, 233, 146)
+    for x, y in ((fx, fy), (fx + fw - 1, fy + fh - 1), (fx, fy + fh - 1), (fx + fw - 1, fy)):
+        if image.at(x, y) != FACE_BACKGROUND:
+            problems.append(f"no face background at {(x, y)}: {image.at(x, y)}")
+    if fx > 0 and image.at(fx - 1, at(100)) == FACE_BACKGROUND:
+        problems.append("the face panel starts left of its place")
+    if image.at(fx + fw + 1, at(100)) == FACE_BACKGROUND:
+        problems.append("the face panel reaches past its width")
+    chart_top = dlu(1, 146, 0, 0)[1]
+    for x in (at(4), image.width - at(20)):
+        if image.at(x, chart_top + at(3)) != (0, 0, 0):
+            problems.append(f"no chart at {(x, chart_top + at(3))}")
+    if image.at(at(4), chart_top - at(3)) == (0, 0, 0):
+        problems.append("the chart starts above its place")
+    lx, ly, _, _ = dlu(238, 17, 159, 127)
+    for x, y in ((lx + at(5), ly + at(5)), (lx + at(5), ly + at(195))):
+        if not is_light(image.at(x, y)) or min(image.at(x, y)) < 0xF0:
+            problems.append(f"no empty list at {(x, y)}: {image.at(x, y)}")
+
+    # A button: a frame darker than the dialog along its edges, its label inside.
+    def framed(x, y):
+        return max(image.at(x, y)) <= 0xD0
+    for name, left in (("Hold", 288), ("Clear", 343)):
+        x0, y0, w, h = dlu(left, 2, 53, 14)
+        x1, y1 = x0 + w - 1, y0 + h - 1
+        mx, my = (x0 + x1) // 2, (y0 + y1) // 2
+        edges = framed(x0, my) and framed(x1, my) and framed(mx, y0) and framed(mx, y1)
+        outside = not framed(x0 - 2, my) and not framed(mx, y0 - 2)
+        ink = sum(1 for x in range(x0 + 3, x1 - 2) for y in range(y0 + 3, y1 - 2)
+                  if is_dark(image.at(x, y)))
+        if not (edges and outside) or ink < 10:
+            problems.append(f"no {name} button at x={x0}..{x1}, y={y0}..{y1} "
+                            f"(frame {edges}, outside {outside}, {ink} ink pixels)")
+    return problems
+
+
+def check_sharp(image, scale):
+    """Every big digit cell of the face (drawn at SCALE) has ink, and the
+    glyphs' edges are crisp: few pixels between ink and background, as a
+    sheet drawn for the resolution gives and a stretched one does not."""
+    ox = mul_div(2, mul_div(6, int(96 * scale), 96), 4)
+    problems = []
+    soft = solid = 0
+    for slot in range(DIGIT_SLOTS):
+        x0, x1 = ox + int((62 * slot + 37) * scale), ox + int((62 * slot + 37 + 57) * scale)
+        ink = 0
+        for y in range(int(72 * scale), int(172 * scale)):
+            for x in range(x0, x1):
+                rgb = image.at(x, y)
+                if is_dark(rgb):
+                    ink += 1
+                elif max(abs(c - b) for c, b in zip(rgb, FACE_BACKGROUND)) > 0x18:
+                    soft += 1
+        solid += ink
+        if not 40 * scale * scale <= ink <= 0.6 * (x1 - x0) * 100 * scale:
+            problems.append(f"digit cell {slot} is not a digit ({ink} dark pixels)")
+    ratio = soft / max(1, solid)
+    print(f"edge pixels per ink pixel: {ratio:.3f}")
+    if ratio > SHARP_EDGE_RATIO:
+        problems.append(f"the digits are soft: {ratio:.3f} edge pixels per ink pixel")
+    return problems
+
+
+def check_has_trace(image):
+    top = int(image.height * 0.55)
+    green = sum(1 for y in range(top, image.height) for x in range(image.width)
+                if image.at(x, y)[1] >= 0xC0 and image.at(x, y)[0] <= 0x40
+                and image.at(x, y)[2] <= 0x40)
+    return [] if green >= 20 else [f"no trace on the chart ({green} trace pixels)"]
+
+
 def chart_area(image):
     """Left, top, right, bottom (inclusive) of the chart below the face: the
     rows that are mostly dark (its black ground, with grid, trace and labels)."""
@@ -280,6 +381,23 @@ def check_editor(image):
 
 
 def main(argv):
+    if len(argv) >= 3 and argv[1] in ("layout", "hastrace", "sharp"):
+        try:
+            with open(argv[2], "rb") as f:
+                image = read_ppm(f.read())
+        except (OSError, ValueError) as error:
+            print(f"{argv[2]}: {error}")
+            return 2
+        scale = float(argv[3]) if len(argv) > 3 else 1.0
+        if argv[1] == "layout":
+            problems = check_layout(image, scale)
+        elif argv[1] == "sharp":
+            problems = check_sharp(image, scale)
+        else:
+            problems = check_has_trace(image)
+        for p in problems:
+            print(p)
+        return 1 if problems else 0
     commands = ("face", "markers", "trace", "timemarks", "editor")
     if len(argv) < 3 or argv[1] not in commands:
         print(__doc__)

@@ -36,6 +36,24 @@ TEST(MakeLogFileName, DropsTheExecutablesExtensionOnly) {
     for (const Case& c : cases) EXPECT_EQ(makeLogFileName(c.executable, c.port, c.when), c.name);
 }
 
+// The line Ctrl+C copies is the line the log gets for the row.
+TEST(FormatLogLine, IsTheRowsLineInTheLog) {
+    const ReadingRow rows[] = {
+        {"", " 3/07/2021  2:05:09PM    3.45 VDC"},
+        {"probe moved", " 3/07/2021  2:05:10PM   -0.12 VDC"},
+        {"a,b", "x"},
+    };
+    ReadingList list;
+    std::string joined;
+    for (const ReadingRow& r : rows) {
+        list.appendRow(r.tag, r.text);
+        joined += formatLogLine(r) + "\r\n";
+    }
+    EXPECT_EQ(formatLogLine(rows[0]), rows[0].text);
+    EXPECT_EQ(formatLogLine(rows[1]), " 3/07/2021  2:05:10PM   -0.12 VDC,probe moved");
+    EXPECT_EQ(joined, formatLog(list));
+}
+
 TEST(NumberedLogFileName, SuffixGoesBeforeTheExtension) {
     EXPECT_EQ(numberedLogFileName("/a/z.COM3.2021-03-07.14.05.log", 2),
               "/a/z.COM3.2021-03-07.14.05-2.log");

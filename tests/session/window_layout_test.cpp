@@ -75,16 +75,6 @@ TEST(WindowLayout, ControlsFollowTheClientSize) {
     for (const Case& c : cases) EXPECT_EQ(layoutForClient(c.cw, c.ch), c.expected) << c.cw;
 }
 
-TEST(WindowLayout, TagEditorTakesTheRoomRightOfTheTextAndAtLeast200) {
-    const struct {
-        int listWidth;
-        EditorSpan span;
-    } cases[] = {
-        {1000, {240, 760}}, {440, {240, 200}}, {300, {100, 200}}, {150, {0, 150}}, {0, {0, 0}},
-    };
-    for (const auto& c : cases) EXPECT_EQ(tagEditorSpan(c.listWidth), c.span) << c.listWidth;
-}
-
 TEST(WindowLayout, TagColumnWidthIsKeptToSixteenBits) {
     struct Case {
         int cw;
@@ -104,6 +94,54 @@ TEST(WindowLayout, TinyClientGivesNegativeSizesWithoutFailing) {
     EXPECT_LT(layout.list.width, 0);
     EXPECT_EQ(layout.list.height, 206);
     EXPECT_EQ(layout.zoomOut.x, -8);
+}
+
+// At 144 dpi every constant grows by half; at the smallest size the window
+// allows, every control is whole at any dpi.
+TEST(WindowLayout, ScalesWithTheDpiAndHasAMinimumSize) {
+    const DialogMetrics at144{9, 20, 144};
+    EXPECT_EQ(layoutForClient(975, 660, at144), (WindowLayout{{2, 365, 958, 256},
+                                                              {536, 43, 427, 309},
+                                                              {2, 636, 919, 26},
+                                                              {922, 636, 26, 24},
+                                                              {948, 636, 26, 24},
+                                                              45}));
+    struct Row {
+        DialogMetrics metrics;
+        ClientSize minimum;
+    };
+    const std::vector<Row> rows{{{}, {627, 343}}, {at144, {940, 524}}};
+    for (const Row& r : rows) {
+        EXPECT_EQ(minimumClientSize(r.metrics), r.minimum) << r.metrics.dpi;
+        const WindowLayout l = layoutForClient(r.minimum.width, r.minimum.height, r.metrics);
+        EXPECT_GE(l.list.width, r.metrics.px(kReadingColumnWidth + kListChrome)) << r.metrics.dpi;
+        EXPECT_GE(l.chart.height, r.metrics.px(kMinChartHeight)) << r.metrics.dpi;
+        EXPECT_GE(l.tagColumnWidth, 0) << r.metrics.dpi;
+        EXPECT_GT(l.scrollBar.width, 0) << r.metrics.dpi;
+        EXPECT_LE(
+            dialogRect(343, 2, 53, 14, r.metrics).x + dialogRect(343, 2, 53, 14, r.metrics).width,
+            r.minimum.width)
+            << r.metrics.dpi;
+    }
+}
+
+// The tag editor spans the free width of the row, at least the minimum where
+// the list is that wide.
+TEST(WindowLayout, TagEditorSpansTheFreeWidth) {
+    struct Row {
+        int readingRight;
+        int listWidth;
+        EditorSpan span;
+    };
+    const std::vector<Row> rows{
+        {240, 600, {240, 360}},  // a wide list: the whole rest of the row
+        {240, 280, {80, 200}},   // the default window: reaches back over the reading
+        {240, 150, {0, 150}},    // narrower than the minimum: the whole list
+        {-60, 600, {0, 600}},    // scrolled sideways past the reading text
+    };
+    for (const Row& r : rows)
+        EXPECT_EQ(tagEditorSpan(r.readingRight, r.listWidth, kTagEditorMinWidth), r.span)
+            << r.readingRight << " " << r.listWidth;
 }
 
 }  // namespace

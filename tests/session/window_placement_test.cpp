@@ -45,4 +45,42 @@ TEST(WindowPlacement, BoundsSizesAndBringsWindowsBackOnScreen) {
     }
 }
 
+// Windows keeps the normal rectangle relative to the work area; converted
+// both ways it must come back where it was, whichever side the taskbar is on.
+TEST(WindowPlacement, WorkspaceCoordinatesFollowTheTaskbar) {
+    struct Row {
+        const char* name;
+        ScreenArea work;
+        ScreenArea monitor;
+        WindowRect screen;
+        WindowRect workspace;
+    };
+    const std::vector<Row> rows{
+        {"taskbar at the bottom",
+         {0, 0, 1920, 1040},
+         kPrimary,
+         {100, 100, 658, 480},
+         {100, 100, 658, 480}},
+        {"taskbar at the top",
+         {0, 40, 1920, 1040},
+         kPrimary,
+         {100, 140, 658, 480},
+         {100, 100, 658, 480}},
+        {"taskbar at the left",
+         {60, 0, 1860, 1080},
+         kPrimary,
+         {160, 100, 658, 480},
+         {100, 100, 658, 480}},
+        {"second monitor, taskbar at the top",
+         {1920, 30, 1280, 994},
+         kRight,
+         {2000, 80, 658, 480},
+         {2000, 50, 658, 480}},
+    };
+    for (const Row& r : rows) {
+        EXPECT_EQ(screenToWorkspace(r.screen, r.work, r.monitor), r.workspace) << r.name;
+        EXPECT_EQ(workspaceToScreen(r.workspace, r.work, r.monitor), r.screen) << r.name;
+    }
+}
+
 }  // namespace

@@ -8,6 +8,7 @@
 
 #include "settings/settings_store.h"
 #include "settings/settings_table.h"
+#include "win32/win32_user_paths.h"
 
 namespace {
 
@@ -189,14 +190,32 @@ TEST_F(RegistryStore, StoredValuesAreTakenAsRawBytes) {
     }
 }
 
-TEST_F(RegistryStore, LongPathSurvivesASaveAndLoad) {
-    Win32SettingsBackend backend(subKey);
-    Settings saved;
-    saved.logFile = "C:\\logs\\" + std::string(240, 'q') + ".log";
-    saveSettings(saved, backend);
-    Settings loaded;
-    loadSettings(loaded, backend);
-    EXPECT_EQ(loaded.logFile, saved.logFile);
+// Paths are UTF-8 in the program; the registry keeps them as text of the
+// system, so every reader sees the same characters.
+TEST_F(RegistryStore, PathsSurviveASaveAndLoad) {
+    const std::string paths[] = {
+        "C:\\logs\\" + std::string(240, 'q') + ".log",
+        "C:\\Users\\\xC5\x81ukasz \xC3\x91 \xE6\x9D\xB1\\zintavo.COM7.2024-05-01.09.30.log",
+    };
+    for (const std::string& path : paths) {
+        Win32SettingsBackend backend(subKey);
+        Settings saved;
+        saved.logFile = path;
+        saveSettings(saved, backend);
+        Settings loaded;
+        loadSettings(loaded, backend);
+        EXPECT_EQ(loaded.logFile, path);
+        HKEY key = nullptr;
+        ASSERT_EQ(RegOpenKeyExA(HKEY_CURRENT_USER, subKey.c_str(), 0, KEY_READ, &key),
+                  ERROR_SUCCESS);
+        wchar_t stored[400] = {};
+        DWORD size = sizeof stored - sizeof(wchar_t);
+        EXPECT_EQ(RegQueryValueExW(key, L"LogFile", nullptr, nullptr,
+                                   reinterpret_cast<BYTE*>(stored), &size),
+                  ERROR_SUCCESS);
+        RegCloseKey(key);
+        EXPECT_EQ(std::wstring(stored), wideFromUtf8(path));
+    }
 }
 
 TEST(RegistryStoreKey, TheProgramUsesItsOwnKeyUnderTheCurrentUser) {

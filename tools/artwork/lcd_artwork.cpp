@@ -1,5 +1,6 @@
 #include "lcd_artwork.h"
 
+#include <QBuffer>
 #include <QPainter>
 #include <QPainterPath>
 #include <QPolygonF>
@@ -173,11 +174,12 @@ void drawSymbols(QPainter& p) {
 
 }  // namespace
 
-QImage drawSpriteSheet() {
-    QImage sheet(lcd::kSheetWidth, lcd::kSheetHeight, QImage::Format_ARGB32);
+QImage drawSpriteSheet(int scale) {
+    QImage sheet(lcd::kSheetWidth * scale, lcd::kSheetHeight * scale, QImage::Format_ARGB32);
     sheet.fill(Qt::transparent);
     QPainter p(&sheet);
     p.setRenderHint(QPainter::Antialiasing);
+    p.scale(scale, scale);
     p.setPen(Qt::NoPen);
     p.setBrush(Qt::black);
     for (int g = 0; g < lcd::kBigGlyphCount; ++g) {
@@ -231,4 +233,69 @@ QImage drawIcon(int size) {
     p.setBrush(QColor(0x10, 0x10, 0x10));
     p.drawEllipse(QPointF(172, 218), 11, 11);
     return icon;
+}
+
+namespace {
+
+void put16(QByteArray& out, int v) {
+    out.append(static_cast<char>(v & 0xFF));
+    out.append(static_cast<char>((v >> 8) & 0xFF));
+}
+
+void put32(QByteArray& out, qint64 v) {
+    put16(out, static_cast<int>(v & 0xFFFF));
+    put16(out, static_cast<int>((v >> 16) & 0xFFFF));
+}
+
+// One icon image as Windows stores it: a 32-bit bottom-up DIB of twice the
+// height (the colour rows, then a 1-bit AND mask, all clear), or a PNG.
+QByteArray iconImage(const QImage& image) {
+    const QImage argb = image.convertToFormat(QImage::Format_ARGB32);
+    QByteArray data;
+    if (argb.width() >= 256) {
+        QBuffer buffer(&data);
+        buffer.open(QIODevice::WriteOnly);
+        argb.save(&buffer, "PNG");
+        return data;
+    }
+    const int w = argb.width();
+    const int h = argb.height();
+    put32(data, 40);
+    put32(data, w);
+    put32(data, 2 * h);
+    put16(data, 1);
+    put16(data, 32);
+    for (int i = 0; i < 6; ++i) put32(data, 0);
+    for (int y = h - 1; y >= 0; --y) {
+        const auto* row = reinterpret_cast<const QRgb*>(argb.constScanLine(y));
+        for (int x = 0; x < w; ++x) put32(data, row[x]);
+    }
+    const int maskStride = ((w + 31) / 32) * 4;
+    data.append(QByteArray(maskStride * h, '\0'));
+    return data;
+}
+
+}  // namespace
+
+QByteArray iconFile(const std::vector<QImage>& images) {
+    QByteArray header;
+    QByteArray body;
+    put16(header, 0);
+    put16(header, 1);  // an icon
+    put16(header, static_cast<int>(images.size()));
+    qint64 offset = 6 + 16 * static_cast<qint64>(images.size());
+    for (const QImage& image : images) {
+        const QByteArray data = iconImage(image);
+        header.append(static_cast<char>(image.width() >= 256 ? 0 : image.width()));
+        header.append(static_cast<char>(image.height() >= 256 ? 0 : image.height()));
+        header.append('\0');  // no palette
+        header.append('\0');
+        put16(header, 1);   // planes
+        put16(header, 32);  // bits per pixel
+        put32(header, data.size());
+        put32(header, offset);
+        offset += data.size();
+        body.append(data);
+    }
+    return header + body;
 }
