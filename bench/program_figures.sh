@@ -2,13 +2,19 @@
 # Whole-program figures of the release build, measured under a virtual X server:
 #   startup_ms   launch to the main window mapped on the display (median of 5)
 #   rss_mib      resident memory two seconds after start
-#   cpu_percent  CPU use of the process while the simulator streams 10 frames/s
-#                (over CPU_SECONDS, default 30), from /proc/<pid>/stat
+#   cpu_<load>       CPU seconds per minute of the program, and
+#   xvfb_cpu_<load>  of the display server, each the median of 3 runs of
+#                    CPU_SECONDS (default 60) after WARMUP_SECONDS (default 10),
+#                    from /proc/<pid>/stat, for <load> 2fps and 17fps (the
+#                    line's limit) and drag (17 frames/s while a drag
+#                    selection sweeps over the chart); LOADS names the loads
+#                    to measure
 #   wine_*       the same for the Windows window under Wine (wine_figures below)
 # Prints key=value lines; used by scripts/bench-table.
 set -u
 BIN=${1:-build/release/bin}
-CPU_SECONDS=${CPU_SECONDS:-30}
+CPU_SECONDS=${CPU_SECONDS:-60}
+WARMUP_SECONDS=${WARMUP_SECONDS:-10}
 PORT=230
 
 for tool in Xvfb xdotool; do
@@ -173,20 +179,65 @@ for _ in 1 2 3 4 5; do
 done
 echo "startup_ms=$(printf '%s\n' "${times[@]}" | sort -n | sed -n 3p)"
 
-# CPU while streaming: the simulator on its own COM number, the program set to it.
-"$BIN/zintavo-sim" --port $PORT --rate 10 >"$WORK/sim.out" 2>/dev/null &
-PIDS+=($!)
-for _ in $(seq 100); do [ -s "$WORK/sim.out" ] && break; sleep 0.05; done
+# CPU under load: the simulator on its own COM number, the program set to it,
+# a fresh program for each run (see the header for the loads).
+cpu_seconds_per_minute() {  # $1 = ticks, $2 = seconds
+    awk -v d="$1" -v hz="$(getconf CLK_TCK)" -v s="$2" 'BEGIN {printf "%.2f", d / hz * 60 / s}'
+}
+ticks_of() { awk '{print $14 + $15}' "/proc/$1/stat" 2>/dev/null || echo 0; }
+median_of_3() { printf '%s\n' "$@" | sort -n | sed -n 2p; }
+# Holds the left button down over the chart and keeps moving it, as a user
+# sweeping a selection does, until the file $1 goes away.
+drag_while() {  # $1 = file, $2 = window
+    xdotool mousemove --window "$2" 500 330 mousedown 1
+    local x=490
+    while [ -e "$1" ]; do
+        xdotool mousemove --window "$2" "$x" 330
+        x=$((x <= 420 ? 490 : x - 10))
+        sleep 0.1
+    done
+    xdotool mouseup 1
+}
 printf '[General]\nPort=%d\n' $PORT >"$XDG_CONFIG_HOME/Vorrelind/Zintavo.conf"
-"$WORK/zintavo" >/dev/null 2>&1 &
-app=$!
-PIDS+=($app)
-sleep 3
-ticks() { awk '{print $14 + $15}' /proc/$app/stat; }
-t0=$(ticks)
-sleep "$CPU_SECONDS"
-t1=$(ticks)
-echo "cpu_percent=$(awk -v d=$((t1 - t0)) -v hz="$(getconf CLK_TCK)" -v s="$CPU_SECONDS" \
-    'BEGIN {printf "%.1f", d * 100 / hz / s}')"
+for load in ${LOADS-2fps 17fps drag}; do
+    case $load in
+        2fps) rate=2 ;;
+        *) rate=17 ;;
+    esac
+    "$BIN/zintavo-sim" --port $PORT --rate $rate >"$WORK/sim.out" 2>/dev/null &
+    sim=$!
+    PIDS+=($sim)
+    for _ in $(seq 100); do [ -s "$WORK/sim.out" ] && break; sleep 0.05; done
+    program=() display=()
+    for _ in 1 2 3; do
+        "$WORK/zintavo" >/dev/null 2>&1 &
+        app=$!
+        until window=$(xdotool search --onlyvisible --name "Vorrelind - Zintavo" 2>/dev/null); do
+            sleep 0.05
+        done
+        if [ "$load" = drag ]; then
+            touch "$WORK/dragging"
+            drag_while "$WORK/dragging" "$(head -n1 <<<"$window")" &
+            dragger=$!
+        fi
+        sleep "$WARMUP_SECONDS"
+        p0=$(ticks_of $app) x0=$(ticks_of $XVFB)
+        sleep "$CPU_SECONDS"
+        p1=$(ticks_of $app) x1=$(ticks_of $XVFB)
+        program+=("$(cpu_seconds_per_minute $((p1 - p0)) "$CPU_SECONDS")")
+        display+=("$(cpu_seconds_per_minute $((x1 - x0)) "$CPU_SECONDS")")
+        if [ "$load" = drag ]; then
+            rm -f "$WORK/dragging"
+            wait $dragger
+        fi
+        kill -TERM $app
+        wait $app 2>/dev/null
+        rm -f "$WORK"/zintavo.COM*.log
+    done
+    kill $sim 2>/dev/null
+    wait $sim 2>/dev/null
+    echo "cpu_$load=$(median_of_3 "${program[@]}")"
+    echo "xvfb_cpu_$load=$(median_of_3 "${display[@]}")"
+done
 
 wine_figures

@@ -18,6 +18,7 @@
 #include "app/tag_validator.h"
 #include "history/log_format.h"
 #include "history/windows1252.h"
+#include "qt/raster_strips.h"
 #include "session/window_layout.h"
 
 namespace {
@@ -165,7 +166,8 @@ void ReadingListView::paintEvent(QPaintEvent* event) {
     QPainter painter(viewport());
     painter.setFont(font_);
     const QRect dirty = event->rect();
-    painter.fillRect(dirty, palette().color(QPalette::Base));
+    const QColor base = palette().color(QPalette::Base);
+    forEachRasterStrip(dirty, [&](const QRect& strip) { painter.fillRect(strip, base); });
     const int tagWidth = tagColumnWidth();
     const QFontMetrics metrics(font_);
     const int first = std::max(0, firstRow() + dirty.top() / rowHeight_);

@@ -11,10 +11,17 @@ SteadyScrollBar::Look SteadyScrollBar::look() const {
         value() == minimum(), value() == maximum()};
 }
 
-void SteadyScrollBar::sliderChange(SliderChange change) {
+void SteadyScrollBar::sliderChange(SliderChange) {
+    if (checkPending_) return;
+    checkPending_ = true;
+    QMetaObject::invokeMethod(this, &SteadyScrollBar::repaintIfChanged, Qt::QueuedConnection);
+}
+
+void SteadyScrollBar::repaintIfChanged() {
+    checkPending_ = false;
     const Look now = look();
     if (painted_ && now == shown_) return;
     painted_ = true;
     shown_ = now;
-    QScrollBar::sliderChange(change);
+    update();
 }

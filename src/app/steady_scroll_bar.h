@@ -4,9 +4,11 @@
 #include <QScrollBar>
 
 // A scroll bar that paints again only when its picture changes. The chart's
-// and the list's bars take a new range with every reading, which moves the
-// slider by a pixel only now and then; repainting them every time was a good
-// part of the window's cost.
+// and the list's bars take a new range and a new value with every reading,
+// which moves the slider by a pixel only now and then; repainting them every
+// time was a good part of the window's cost. The changes made together (the
+// range, then the value) are compared with the picture shown once they are
+// all made, so a passing in-between state costs no paint either.
 class SteadyScrollBar : public QScrollBar {
     Q_OBJECT
   public:
@@ -23,7 +25,8 @@ class SteadyScrollBar : public QScrollBar {
         bool operator==(const Look&) const = default;
     };
     Look look() const;
-
+    void repaintIfChanged();
     Look shown_;
     bool painted_ = false;
+    bool checkPending_ = false;
 };

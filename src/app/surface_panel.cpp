@@ -3,7 +3,10 @@
 #include <QMouseEvent>
 #include <QPaintEvent>
 #include <QPainter>
+#include <QRegion>
 #include <utility>
+
+#include "qt/raster_strips.h"
 
 SurfacePanel::SurfacePanel(QWidget* parent) : QWidget(parent) {
     // The image covers the panel: no background erase before a paint.
@@ -15,11 +18,14 @@ void SurfacePanel::paintEvent(QPaintEvent* event) {
     ++paintCount_;
     QPainter painter(this);
     const QImage* image = renderer_ ? renderer_() : nullptr;
-    if (image == nullptr || image->isNull()) {
-        painter.fillRect(event->rect(), Qt::black);
-        return;
+    for (const QRect& dirty : event->region()) {
+        if (image == nullptr || image->isNull()) {
+            painter.fillRect(dirty, Qt::black);
+            continue;
+        }
+        forEachRasterStrip(dirty,
+                           [&](const QRect& strip) { painter.drawImage(strip, *image, strip); });
     }
-    painter.drawImage(event->rect(), *image, event->rect());
 }
 
 void SurfacePanel::mousePressEvent(QMouseEvent* event) {

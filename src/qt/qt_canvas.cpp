@@ -8,6 +8,8 @@
 #include <algorithm>
 #include <cstdlib>
 
+#include "qt/raster_strips.h"
+
 namespace {
 
 QColor toColor(Argb colour) {
@@ -24,13 +26,6 @@ QPen toPen(const Pen& pen) {
 // Integer coordinates name pixel centres for lines, so a one-pixel line at an
 // integer row covers exactly that row.
 constexpr qreal kPixelCentre = 0.5;
-
-// Qt's raster engine hands any primitive that covers more than about a
-// hundred rows to its thread pool in slices; for a one-pixel vertical line
-// (the chart's marker, tag and time lines) waking the pool costs far more than
-// the drawing, and made a chart repaint four times slower. Such lines are
-// drawn in pieces of at most this many rows.
-constexpr int kMaxLineRows = 64;
 
 QFont faceFont(int pixelSize) {
     QFont font;
@@ -58,12 +53,16 @@ QtCanvas::QtCanvas(int width, int height, const QImage* spriteSheet)
 void QtCanvas::clear(Argb colour) {
     if (!usable()) return;
     painter_.setCompositionMode(QPainter::CompositionMode_Source);
-    painter_.fillRect(image_.rect(), toColor(colour));
+    const QColor fill = toColor(colour);
+    forEachRasterStrip(image_.rect(), [&](const QRect& strip) { painter_.fillRect(strip, fill); });
     painter_.setCompositionMode(QPainter::CompositionMode_SourceOver);
 }
 
 void QtCanvas::fillRect(int x, int y, int w, int h, Argb colour) {
-    if (usable()) painter_.fillRect(QRect(x, y, w, h), toColor(colour));
+    if (!usable()) return;
+    const QColor fill = toColor(colour);
+    forEachRasterStrip(QRect(x, y, w, h),
+                       [&](const QRect& strip) { painter_.fillRect(strip, fill); });
 }
 
 void QtCanvas::fillRectF(float x, float y, float w, float h, Argb colour) {
@@ -77,24 +76,50 @@ void QtCanvas::drawSprite(int dx, int dy, int w, int h, int sx, int sy) {
 
 void QtCanvas::drawLine(int x1, int y1, int x2, int y2, const Pen& pen) {
     if (!usable()) return;
-    QPen qpen = toPen(pen);
-    const auto at = [](int x, int y) { return QPointF(x + kPixelCentre, y + kPixelCentre); };
-    if (x1 != x2 || std::abs(y2 - y1) <= kMaxLineRows) {
-        painter_.setPen(qpen);
-        painter_.drawLine(at(x1, y1), at(x2, y2));
+    if ((x1 == x2) != (y1 == y2)) {
+        drawAxisLine(x1, y1, x2, y2, pen);
         return;
     }
-    const int top = std::min(y1, y2);
-    const int bottom = std::max(y1, y2);
-    // Each piece runs from the top edge of its first row to the bottom edge of
-    // its last with flat ends, so the pieces neither overlap (a see-through pen
-    // is blended once per row) nor leave a row out.
-    qpen.setCapStyle(Qt::FlatCap);
-    const qreal x = x1 + kPixelCentre;
-    for (int y = top; y <= bottom; y += kMaxLineRows) {
-        qpen.setDashOffset(y - top);  // the dash pattern runs on across the pieces
-        painter_.setPen(qpen);
-        painter_.drawLine(QPointF(x, y), QPointF(x, std::min(y + kMaxLineRows - 1, bottom) + 1));
+    painter_.setPen(toPen(pen));
+    painter_.drawLine(QPointF(x1 + kPixelCentre, y1 + kPixelCentre),
+                      QPointF(x2 + kPixelCentre, y2 + kPixelCentre));
+}
+
+// The raster engine strokes a one-pixel line along a row or a column as whole
+// pixels from end to end, a dashed one as dashes of four pixels every six,
+// counted from the first end. Filling those pixels gives the same picture
+// without the stroker, which hands a dashed grid line (a hundred dashes) or
+// a tall mark line to its thread pool and cost most of a chart repaint.
+void QtCanvas::drawAxisLine(int x1, int y1, int x2, int y2, const Pen& pen) {
+    constexpr int kDashPeriod = 6;
+    constexpr int kDashOn = 4;
+    const bool alongRow = y1 == y2;
+    const int from = alongRow ? x1 : y1;
+    const int to = alongRow ? x2 : y2;
+    const int direction = to >= from ? 1 : -1;
+    const int length = std::abs(to - from);
+    const int period = pen.dashed ? kDashPeriod : length + 1;
+    const int on = pen.dashed ? kDashOn : length + 1;
+    const QColor colour = toColor(pen.colour);
+    // An opaque dash replaces its pixels: they are written straight into the
+    // image (the painter keeps no copy of them); a see-through one is blended.
+    const bool opaque = qAlpha(pen.colour) == 0xFF;
+    const QRect bounds = image_.rect();
+    for (int start = 0; start <= length; start += period) {
+        const int first = from + direction * start;
+        const int last = from + direction * std::min(start + on - 1, length);
+        const int low = std::min(first, last);
+        const int count = std::abs(last - first) + 1;
+        const QRect dash = alongRow ? QRect(low, y1, count, 1) : QRect(x1, low, 1, count);
+        if (!opaque) {
+            forEachRasterStrip(dash, [&](const QRect& strip) { painter_.fillRect(strip, colour); });
+            continue;
+        }
+        const QRect shown = dash.intersected(bounds);
+        for (int y = shown.top(); y <= shown.bottom(); ++y) {
+            QRgb* row = reinterpret_cast<QRgb*>(image_.scanLine(y));
+            std::fill(row + shown.left(), row + shown.right() + 1, pen.colour);
+        }
     }
 }
 

@@ -34,6 +34,7 @@ class QtCanvas final : public Canvas {
 
   private:
     bool usable() const { return painter_.isActive(); }
+    void drawAxisLine(int x1, int y1, int x2, int y2, const Pen& pen);
 
     // A face font, made once per pixel size: the face redraws twenty times a
     // second with the same two or three sizes.

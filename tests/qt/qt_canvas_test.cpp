@@ -4,6 +4,8 @@
 
 #include <QGuiApplication>
 #include <QImage>
+#include <QPainter>
+#include <QPen>
 #include <QRect>
 #include <string>
 #include <vector>
@@ -228,6 +230,36 @@ TEST(QtCanvasLines, LongVerticalLinesAreEvenFromEndToEnd) {
             EXPECT_NEAR(dark, (c.y2 - c.y1 + 1) / 3, 3);
         } else {
             EXPECT_EQ(dark, 0);
+        }
+    }
+}
+
+// Lines along a row or a column are filled, not stroked: the pixels must be
+// those the raster engine's own one-pixel stroke gives, dashes included.
+TEST(QtCanvasLines, AxisLinesAreThePixelsOfTheStroke) {
+    struct Case {
+        int x1, y1, x2, y2;
+    };
+    const Case cases[] = {{5, 3, 290, 3}, {290, 3, 5, 3}, {7, 4, 7, 286}, {7, 286, 7, 4},
+                          {5, 5, 6, 5},   {5, 5, 10, 5},  {5, 5, 11, 5},  {5, 6, 5, 13}};
+    for (const Argb colour : {0xFF408040u, 0x60FFFFFFu}) {
+        for (const bool dashed : {false, true}) {
+            for (const Case& c : cases) {
+                QtCanvas canvas(300, 300);
+                canvas.clear(kBlack);
+                canvas.drawLine(c.x1, c.y1, c.x2, c.y2, Pen{colour, dashed});
+                QImage stroked(300, 300, QImage::Format_RGB32);
+                stroked.fill(Qt::black);
+                QPainter painter(&stroked);
+                painter.setRenderHint(QPainter::Antialiasing);
+                painter.setPen(
+                    QPen(QColor::fromRgba(colour), 1, dashed ? Qt::DashLine : Qt::SolidLine));
+                painter.drawLine(QPointF(c.x1 + 0.5, c.y1 + 0.5), QPointF(c.x2 + 0.5, c.y2 + 0.5));
+                painter.end();
+                EXPECT_TRUE(canvas.image() == stroked)
+                    << c.x1 << "," << c.y1 << " to " << c.x2 << "," << c.y2 << " dashed " << dashed
+                    << " colour " << std::hex << colour;
+            }
         }
     }
 }
