@@ -5,10 +5,10 @@
 #   cpu_<load>       CPU seconds per minute of the program, and
 #   xvfb_cpu_<load>  of the display server, each the median of 3 runs of
 #                    CPU_SECONDS (default 60) after WARMUP_SECONDS (default 10),
-#                    from /proc/<pid>/stat, for <load> 2fps and 17fps (the
-#                    line's limit) and drag (17 frames/s while a drag
-#                    selection sweeps over the chart); LOADS names the loads
-#                    to measure
+#                    from /proc/<pid>/stat, for <load> idle (port open, no
+#                    readings), 2fps and 17fps (the line's limit) and drag
+#                    (17 frames/s while a drag selection sweeps over the
+#                    chart); LOADS names the loads to measure
 #   wine_*       the same for the Windows window under Wine (wine_figures below)
 # Prints key=value lines; used by scripts/bench-table.
 set -u
@@ -199,8 +199,9 @@ drag_while() {  # $1 = file, $2 = window
     xdotool mouseup 1
 }
 printf '[General]\nPort=%d\n' $PORT >"$XDG_CONFIG_HOME/Vorrelind/Zintavo.conf"
-for load in ${LOADS-2fps 17fps drag}; do
+for load in ${LOADS-idle 2fps 17fps drag}; do
     case $load in
+        idle) rate=0.0001 ;;
         2fps) rate=2 ;;
         *) rate=17 ;;
     esac

@@ -57,8 +57,8 @@ void MainWindow::connectControls() {
         session_.editTag(static_cast<std::size_t>(row), std::u16string_view(wide));
     });
 
-    facePanel().setRenderer([this] { return renderFace(); });
-    chartPanel().setRenderer([this] { return renderChart(); });
+    facePanel().setRenderer([this](const QRegion& shown) { return renderFace(shown); });
+    chartPanel().setRenderer([this](const QRegion&) { return renderChart(); });
     connect(&chartPanel(), &SurfacePanel::pressed, this,
             [this] { session_.chartPressed(toScreenPoint(cursorPos()), chartScreenRect()); });
     connect(&chartPanel(), &SurfacePanel::released, this, [this](bool inside) {
@@ -156,9 +156,14 @@ void MainWindow::tick() {
     session_.tick(toScreenPoint(cursorPos()), chartScreenRect());
 }
 
-const QImage* MainWindow::renderFace() {
+// The face's surface is kept between paints and the session asks for every
+// part whose look changed, so a paint draws only the part it shows: the clock
+// line once a second, not the whole face.
+const QImage* MainWindow::renderFace(const QRegion& shown) {
     QtCanvas& canvas = surfaces_->meterSurface();
+    canvas.clipTo(shown);
     session_.renderFace(canvas);
+    canvas.clipTo({});
     return &canvas.image();
 }
 

@@ -95,7 +95,7 @@ class MainWindow : public QWidget, private SessionWindow {
     void shutDown();
     QPoint cursorPos() const;
     ScreenRect chartScreenRect() const;
-    const QImage* renderFace();
+    const QImage* renderFace(const QRegion& shown);
     const QImage* renderChart();
 
     std::function<QPoint()> cursorPos_;

@@ -17,7 +17,7 @@ SurfacePanel::SurfacePanel(QWidget* parent) : QWidget(parent) {
 void SurfacePanel::paintEvent(QPaintEvent* event) {
     ++paintCount_;
     QPainter painter(this);
-    const QImage* image = renderer_ ? renderer_() : nullptr;
+    const QImage* image = renderer_ ? renderer_(event->region()) : nullptr;
     for (const QRect& dirty : event->region()) {
         if (image == nullptr || image->isNull()) {
             painter.fillRect(dirty, Qt::black);

@@ -1,17 +1,19 @@
 #pragma once
 
 #include <QImage>
+#include <QRegion>
 #include <QWidget>
 #include <functional>
 
 // An owner-drawn panel: a widget that shows an off-screen image. Invalidating a
 // rectangle schedules a paint; each paint first lets the renderer redraw its
-// whole image, then copies the invalidated part to the screen.
+// image (at least the part to be shown), then copies that part to the screen.
 class SurfacePanel : public QWidget {
     Q_OBJECT
   public:
-    // Redraws the off-screen image and returns it (null: nothing to show).
-    using Renderer = std::function<const QImage*()>;
+    // Redraws the off-screen image, at least within the given part, and
+    // returns it (null: nothing to show).
+    using Renderer = std::function<const QImage*(const QRegion&)>;
 
     explicit SurfacePanel(QWidget* parent = nullptr);
 

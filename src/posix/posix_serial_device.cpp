@@ -109,12 +109,19 @@ bool PosixSerialDevice::configure(const LineSettings& line) {
 
 SerialIo PosixSerialDevice::queued() {
     if (fd_ < 0) return {0, true};
-    int count = 0;
-    if (ioctl(fd_, FIONREAD, &count) != 0) return {0, true};
-    if (count > 0) return {static_cast<std::size_t>(count), false};
-    // Nothing queued: a hung-up or failed device says so only through poll.
+    // Asked twenty times a second, mostly with nothing there: one poll says
+    // whether there is anything to count, and a hung-up or failed device says
+    // so only through it.
     pollfd p{fd_, POLLIN, 0};
-    if (poll(&p, 1, 0) > 0 && (p.revents & (POLLHUP | POLLERR | POLLNVAL)) != 0) return {0, true};
+    const int ready = poll(&p, 1, 0);
+    if (ready < 0) return {0, errno != EINTR && errno != EAGAIN};
+    if (ready == 0) return {0, false};
+    int count = 0;
+    if ((p.revents & POLLIN) != 0) {
+        if (ioctl(fd_, FIONREAD, &count) != 0) return {0, true};
+        if (count > 0) return {static_cast<std::size_t>(count), false};
+    }
+    if ((p.revents & (POLLHUP | POLLERR | POLLNVAL)) != 0) return {0, true};
     return {0, false};
 }
 

@@ -50,6 +50,12 @@ QtCanvas::QtCanvas(int width, int height, const QImage* spriteSheet)
     painter_.setRenderHints(QPainter::Antialiasing | QPainter::TextAntialiasing);
 }
 
+void QtCanvas::clipTo(const QRegion& area) {
+    if (!usable()) return;
+    painter_.setClipRegion(area);
+    painter_.setClipping(!area.isEmpty());
+}
+
 void QtCanvas::clear(Argb colour) {
     if (!usable()) return;
     painter_.setCompositionMode(QPainter::CompositionMode_Source);
@@ -102,8 +108,9 @@ void QtCanvas::drawAxisLine(int x1, int y1, int x2, int y2, const Pen& pen) {
     const int on = pen.dashed ? kDashOn : length + 1;
     const QColor colour = toColor(pen.colour);
     // An opaque dash replaces its pixels: they are written straight into the
-    // image (the painter keeps no copy of them); a see-through one is blended.
-    const bool opaque = qAlpha(pen.colour) == 0xFF;
+    // image (the painter keeps no copy of them); a see-through one is blended,
+    // and under a clip the painter draws it.
+    const bool opaque = qAlpha(pen.colour) == 0xFF && !painter_.hasClipping();
     const QRect bounds = image_.rect();
     for (int start = 0; start <= length; start += period) {
         const int first = from + direction * start;

@@ -3,6 +3,7 @@
 #include <QFont>
 #include <QImage>
 #include <QPainter>
+#include <QRegion>
 #include <QStaticText>
 #include <vector>
 
@@ -28,6 +29,9 @@ class QtCanvas final : public Canvas {
     void drawLine(int x1, int y1, int x2, int y2, const Pen& pen) override;
     void drawPolyline(std::span<const PointF> points, const Pen& pen) override;
     void drawText(float x, float y, std::u16string_view text, float size, Argb colour) override;
+
+    // Limits drawing to `area` until the next call; an empty area lifts the limit.
+    void clipTo(const QRegion& area);
 
     // The picture drawn so far; draw it (do not keep a copy: painting goes on in place).
     const QImage& image() const { return image_; }
