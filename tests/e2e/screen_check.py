@@ -377,7 +377,30 @@ def check_editor(image):
             if widest >= 190:  # 200 px with the frame
                 return []
         return [f"the selected row at y={y} holds no editor 200 px wide"]
+    # Wine's list shows no highlight under the editor: look for the editor
+    # itself, a white box in a grey frame right of the reading text.
+    if framed_editor_width(image) >= 190:
+        return []
     return ["no selected row in the list"]
+
+
+def framed_editor_width(image):
+    """Width of the widest white box in a grey frame in the list's area that
+    starts well right of the list's left edge (the list's own frame does not)."""
+    widest = 0
+    for y in range(1, FACE_SIZE[1]):
+        x = FACE_SIZE[0] + 40
+        while x < image.width:
+            start = x
+            while x < image.width and 0x80 <= min(image.at(x, y)) <= 0xC0 and \
+                    max(image.at(x, y)) - min(image.at(x, y)) <= 8:
+                x += 1
+            frame = x - start
+            if frame >= 190 and all(min(image.at(i, y - 1)) >= 0xF0
+                                    for i in range(start + 1, start + frame - 1)):
+                widest = max(widest, frame)
+            x += 1
+    return widest
 
 
 def main(argv):
