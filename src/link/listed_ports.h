@@ -16,6 +16,7 @@ class ListedPorts {
         return port >= 1 && port <= kMaxPort && bits_.test(port - 1);
     }
     void clear() { bits_.reset(); }
+    bool empty() const { return bits_.none(); }
 
   private:
     std::bitset<256> bits_;  // bit n-1 stands for port n

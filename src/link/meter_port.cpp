@@ -6,7 +6,7 @@
 #include "link/frame_codec.h"
 
 MeterPort::MeterPort(SerialDevice& device, ReadingListener* listener_)
-    : listener(listener_), device_(device) {
+    : listener(listener_), device_(&device) {
     reading.setFunction(kNoReadingFunction);
 }
 
@@ -14,12 +14,27 @@ MeterPort::~MeterPort() {
     close();
 }
 
-bool MeterPort::open(std::uint32_t portNumber, std::uint32_t baud) {
+OpenResult MeterPort::open(std::uint32_t portNumber, std::uint32_t baud) {
     linkActivity = 0;
     reading.setFunction(kNoReadingFunction);
-    if (device_.isOpen()) return true;
-    if (!device_.open(portNumber)) return false;
-    device_.purge();
+    if (device_->isOpen()) return OpenResult::opened();
+    const OpenResult opened = device_->open(portNumber);
+    if (!opened) return opened;
+    return startLine(portNumber, baud) ? opened : OpenResult::failed();
+}
+
+bool MeterPort::takeOver(std::shared_ptr<SerialDevice> device, std::uint32_t portNumber,
+                         std::uint32_t baud) {
+    close();
+    linkActivity = 0;
+    reading.setFunction(kNoReadingFunction);
+    takenOver_ = std::move(device);
+    device_ = takenOver_.get();
+    return startLine(portNumber, baud);
+}
+
+bool MeterPort::startLine(std::uint32_t portNumber, std::uint32_t baud) {
+    device_->purge();
     if (baud != 0) baudRate = baud;
     if (!configure(baudRate, 8, LineSettings::Parity::none, LineSettings::StopBits::one)) {
         close();
@@ -31,24 +46,25 @@ bool MeterPort::open(std::uint32_t portNumber, std::uint32_t baud) {
 
 bool MeterPort::configure(std::uint32_t baud, std::uint8_t byteSize, LineSettings::Parity parity,
                           LineSettings::StopBits stopBits) {
-    return device_.configure(LineSettings{baud, byteSize, parity, stopBits});
+    return device_->configure(LineSettings{baud, byteSize, parity, stopBits});
 }
 
 void MeterPort::close() {
     linkActivity = 0;
-    if (device_.isOpen()) device_.close();
+    if (device_->isOpen()) device_->close();
 }
 
 void MeterPort::receive() {
     std::array<std::uint8_t, kMaxRead> chunk;
-    while (device_.isOpen()) {
-        const SerialIo queued = device_.queued();
+    while (device_->isOpen()) {
+        const SerialIo queued = device_->queued();
         if (queued.failed) {
             close();
             break;
         }
         if (queued.bytes == 0) break;
-        const SerialIo got = device_.read(std::span(chunk).first(std::min(queued.bytes, kMaxRead)));
+        const SerialIo got =
+            device_->read(std::span(chunk).first(std::min(queued.bytes, kMaxRead)));
         if (got.failed) {
             close();
             break;

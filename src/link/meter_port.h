@@ -3,6 +3,7 @@
 #include <array>
 #include <cstddef>
 #include <cstdint>
+#include <memory>
 
 #include "link/meter_reading.h"
 #include "link/serial_device.h"
@@ -34,7 +35,14 @@ class MeterPort {
 
     // Opens the port at baud (0 keeps baudRate) as 8N1. Succeeds at once when
     // already open. Always resets linkActivity and reading.function.
-    bool open(std::uint32_t portNumber, std::uint32_t baud);
+    OpenResult open(std::uint32_t portNumber, std::uint32_t baud);
+    // Takes over a line that is already open (a probe's, on the meter's port)
+    // and configures it at baud, so that no other program can take the port
+    // between a detection and the open. From then on this object uses that
+    // device, also to open again later. False when the line cannot be
+    // configured; it is closed then, as after a failed open.
+    bool takeOver(std::shared_ptr<SerialDevice> device, std::uint32_t portNumber,
+                  std::uint32_t baud);
     bool configure(std::uint32_t baud, std::uint8_t byteSize, LineSettings::Parity parity,
                    LineSettings::StopBits stopBits);
     void close();
@@ -42,7 +50,7 @@ class MeterPort {
     // device that fails or hangs up is closed at once, so the link's re-open
     // schedule can bring it back instead of polling a dead handle.
     void receive();
-    bool isOpen() const { return device_.isOpen(); }
+    bool isOpen() const { return device_->isOpen(); }
 
     ReadingListener* listener;  // nullptr for probes
     std::uint32_t rxCount = 0;
@@ -54,7 +62,11 @@ class MeterPort {
     MeterReading reading;
 
   private:
-    SerialDevice& device_;
+    // Purges, configures and records a line that has just been opened.
+    bool startLine(std::uint32_t portNumber, std::uint32_t baud);
+
+    SerialDevice* device_;
+    std::shared_ptr<SerialDevice> takenOver_;  // owns device_ after a takeOver
 };
 
 // Stores a valid frame as port.reading and notifies the listener before it

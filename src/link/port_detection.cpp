@@ -2,8 +2,6 @@
 
 #include <algorithm>
 
-#include "link/meter_port.h"
-
 namespace {
 
 constexpr int kProbePolls = 9;
@@ -25,10 +23,16 @@ ProbeVerdict judgeProbeBytes(std::span<const std::uint8_t> bytes) {
     return terminated ? ProbeVerdict::notMeter : ProbeVerdict::undecided;
 }
 
-bool probePort(SerialDevice& device, std::uint32_t port, ProbeEvent& stop,
-               std::chrono::milliseconds pollInterval) {
-    MeterPort probe(device, nullptr);
-    if (!probe.open(port, PortDetection::kProbeBaud)) return false;
+ProbeOutcome probePort(SerialDevice& device, std::uint32_t port, ProbeEvent& stop,
+                       std::chrono::milliseconds pollInterval) {
+    const OpenResult opened = device.open(port);
+    if (opened.isBusy()) return ProbeOutcome::busy;
+    if (!opened) return ProbeOutcome::notMeter;
+    device.purge();
+    if (!device.configure(LineSettings{PortDetection::kProbeBaud})) {
+        device.close();
+        return ProbeOutcome::notMeter;
+    }
     std::array<std::uint8_t, kProbeBufferSize> bytes{};
     std::size_t got = 0;
     ProbeVerdict verdict = ProbeVerdict::undecided;
@@ -44,7 +48,9 @@ bool probePort(SerialDevice& device, std::uint32_t port, ProbeEvent& stop,
         got += read.bytes;
         verdict = judgeProbeBytes(std::span(bytes).first(got));
     }
-    return verdict == ProbeVerdict::meter;
+    if (verdict == ProbeVerdict::meter) return ProbeOutcome::meter;
+    device.close();
+    return ProbeOutcome::notMeter;
 }
 
 void PortDetection::Run::joinAll() {
@@ -62,11 +68,19 @@ PortDetection::~PortDetection() {
 }
 
 void PortDetection::startDetection() {
+    ports_.enumeratePorts(listed_);
+    startProbes(listed_);
+}
+
+void PortDetection::startDetection(const ListedPorts& only) {
+    startProbes(only);
+}
+
+void PortDetection::startProbes(const ListedPorts& ports) {
     abandon();
     current_ = std::make_unique<Run>(++generation_);
-    ports_.enumeratePorts(listed_);
     for (std::uint32_t port = 1; port <= ListedPorts::kMaxPort; ++port) {
-        if (listed_.contains(port)) startProbe(*current_, port);
+        if (ports.contains(port)) startProbe(*current_, port);
     }
 }
 
@@ -75,11 +89,13 @@ void PortDetection::startProbe(Run& run, std::uint32_t port) {
     std::shared_ptr<SerialDevice> device = ports_.makeDevice();
     run.runningProbes.fetch_add(1, std::memory_order_relaxed);
     auto body = [&run, port, device = std::move(device), interval = pollInterval_]() mutable {
-        const bool found = probePort(*device, port, run.probeEvent, interval);
-        // Closed before the count drops, so a port chosen by this detection is
-        // never still held (and purged) by its probe when the link opens it.
+        const ProbeOutcome outcome = probePort(*device, port, run.probeEvent, interval);
+        if (outcome == ProbeOutcome::meter) {
+            run.detectedBaud[port] = kProbeBaud;
+            run.meterLines[port] = std::move(device);
+        }
+        run.busy[port] = outcome == ProbeOutcome::busy;
         device.reset();
-        if (found) run.detectedBaud[port] = kProbeBaud;
         run.runningProbes.fetch_sub(1, std::memory_order_release);
     };
     auto thread = threads_.start(std::move(body));
@@ -105,15 +121,19 @@ void PortDetection::reapRetired() {
     });
 }
 
-std::optional<std::uint32_t> PortDetection::finishDetection() {
+std::optional<DetectionResult> PortDetection::finishDetection() {
     reapRetired();
     if (!current_ || !current_->ended()) return std::nullopt;
     current_->joinAll();
-    const auto& detected = current_->detectedBaud;
-    const auto found = std::find_if(detected.begin(), detected.end(),
-                                    [](std::uint32_t baud) { return baud != 0; });
-    std::optional<std::uint32_t> port;
-    if (found != detected.end()) port = static_cast<std::uint32_t>(found - detected.begin());
+    Run& run = *current_;
+    DetectionResult result;
+    for (std::uint32_t port = 1; port <= ListedPorts::kMaxPort; ++port) {
+        if (run.busy[port]) result.busyPorts.add(port);
+        if (result.port == 0 && run.detectedBaud[port] != 0) {
+            result.port = port;
+            result.line = std::move(run.meterLines[port]);
+        }
+    }
     current_.reset();
-    return port;
+    return result;
 }

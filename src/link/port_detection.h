@@ -22,11 +22,25 @@
 enum class ProbeVerdict { undecided, meter, notMeter };
 ProbeVerdict judgeProbeBytes(std::span<const std::uint8_t> bytes);
 
+// What a probe found on its port. A port that another program holds is busy:
+// it may carry a meter that is free again later.
+enum class ProbeOutcome { notMeter, meter, busy };
+
 // Listens on one port for about 900 ms at 2400 baud, reading as bytes arrive
 // until the verdict is settled, so that opening the port in the middle of a
-// frame still finds the meter. Returns early when stop is signalled.
-bool probePort(SerialDevice& device, std::uint32_t port, ProbeEvent& stop,
-               std::chrono::milliseconds pollInterval = std::chrono::milliseconds(100));
+// frame still finds the meter. Returns early when stop is signalled. When the
+// meter is recognised the line is left open, for the link to take over.
+ProbeOutcome probePort(SerialDevice& device, std::uint32_t port, ProbeEvent& stop,
+                       std::chrono::milliseconds pollInterval = std::chrono::milliseconds(100));
+
+// How a detection ended.
+struct DetectionResult {
+    std::uint32_t port = 0;  // the lowest port where the meter was recognised; 0 for none
+    // That port's line, still open: the port is never free for another
+    // program between the probe and the link.
+    std::shared_ptr<SerialDevice> line;
+    ListedPorts busyPorts;  // ports another program held
+};
 
 // Automatic detection of the meter's port: one probe thread per listed port,
 // concluded on the window's tick once all probes have ended. Each detection has
@@ -45,12 +59,16 @@ class PortDetection {
 
     // Starts a new detection over the refreshed port set, retiring any running one.
     void startDetection();
+    // The same over these ports only (those that were busy), without asking
+    // the system for its ports again.
+    void startDetection(const ListedPorts& only);
     // Retires the running detection, if any: its result will never be used.
     void abandon();
     bool running() const { return current_ != nullptr; }
     // Call on every tick. Once all probes of the running detection have ended it
-    // concludes: the lowest port where the meter was recognised, or nothing.
-    std::optional<std::uint32_t> finishDetection();
+    // concludes, once; until then, and when nothing runs, there is no result.
+    // The lines of other ports where the meter was recognised are closed here.
+    std::optional<DetectionResult> finishDetection();
     // Number of the latest detection started; 0 before the first.
     std::uint32_t generation() const { return generation_; }
 
@@ -59,9 +77,11 @@ class PortDetection {
         explicit Run(std::uint32_t gen) : generation(gen) {}
         const std::uint32_t generation;
         std::atomic<std::uint32_t> runningProbes{0};
-        // Entry n is written only by the probe of port n, and read only after
-        // runningProbes has been seen at 0 (release by the probes, acquire here).
+        // Entry n of these is written only by the probe of port n, and read only
+        // after runningProbes has been seen at 0 (release by the probes, acquire here).
         std::array<std::uint32_t, 256> detectedBaud{};
+        std::array<std::shared_ptr<SerialDevice>, 256> meterLines;  // open where recognised
+        std::array<bool, 256> busy{};
         ProbeEvent probeEvent;
         std::vector<std::unique_ptr<ThreadStarter::Thread>> threads;
 
@@ -69,6 +89,7 @@ class PortDetection {
         void joinAll();
     };
 
+    void startProbes(const ListedPorts& ports);
     void startProbe(Run& run, std::uint32_t port);
     void reapRetired();
 

@@ -23,15 +23,38 @@ struct SerialIo {
     bool failed = false;
 };
 
+// Outcome of an open. A port that another program holds is told apart from one
+// that is missing or unusable, because the two call for different actions:
+// look for the meter elsewhere and come back later, or retry the same port.
+class OpenResult {
+  public:
+    enum class Outcome : std::uint8_t { opened, failed, busy };
+
+    static constexpr OpenResult opened() { return OpenResult(Outcome::opened); }
+    static constexpr OpenResult failed() { return OpenResult(Outcome::failed); }
+    static constexpr OpenResult busy() { return OpenResult(Outcome::busy); }
+
+    constexpr Outcome outcome() const { return outcome_; }
+    constexpr bool isBusy() const { return outcome_ == Outcome::busy; }
+    constexpr explicit operator bool() const { return outcome_ == Outcome::opened; }
+    constexpr bool operator==(const OpenResult&) const = default;
+
+  private:
+    constexpr explicit OpenResult(Outcome outcome) : outcome_(outcome) {}
+    Outcome outcome_;
+};
+
 // One serial port, receive side only. Every call returns at once; nothing here
 // ever waits for data. One instance is used by one thread at a time.
 class SerialDevice {
   public:
     virtual ~SerialDevice() = default;
 
-    // Opens the port with this number (1-255). False when there is no such
-    // device or it cannot be opened. Modem lines that cannot be set do not fail.
-    virtual bool open(std::uint32_t portNumber) = 0;
+    // Opens the port with this number (1-255) for this object alone: busy when
+    // another program (or another object) holds it, failed when there is no
+    // such device or it cannot be opened. Modem lines that cannot be set do
+    // not fail.
+    virtual OpenResult open(std::uint32_t portNumber) = 0;
     virtual bool isOpen() const = 0;
     // Discards whatever is queued in both directions.
     virtual void purge() = 0;

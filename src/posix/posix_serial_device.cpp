@@ -61,22 +61,24 @@ PosixSerialDevice::~PosixSerialDevice() {
     close();
 }
 
-bool PosixSerialDevice::open(std::uint32_t portNumber) {
-    if (fd_ >= 0) return true;
+OpenResult PosixSerialDevice::open(std::uint32_t portNumber) {
+    if (fd_ >= 0) return OpenResult::opened();
     const auto path = map_.devicePath(portNumber);
-    if (!path) return false;
+    if (!path) return OpenResult::failed();
     const int fd = ::open(path->c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
-    if (fd < 0) return false;
+    // TIOCEXCL refuses everyone but root with EBUSY.
+    if (fd < 0) return errno == EBUSY ? OpenResult::busy() : OpenResult::failed();
     // One program per line: a port another window (or probe) holds is left
     // alone, closed again without a flush that would take its bytes. The lock
     // also holds against root, whom TIOCEXCL does not stop.
     if (flock(fd, LOCK_EX | LOCK_NB) != 0) {
+        const bool held = errno == EWOULDBLOCK;
         ::close(fd);
-        return false;
+        return held ? OpenResult::busy() : OpenResult::failed();
     }
     ioctl(fd, TIOCEXCL);
     fd_ = fd;
-    return true;
+    return OpenResult::opened();
 }
 
 void PosixSerialDevice::purge() {

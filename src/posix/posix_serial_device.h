@@ -14,7 +14,7 @@ class PosixSerialDevice final : public SerialDevice {
     PosixSerialDevice& operator=(const PosixSerialDevice&) = delete;
     ~PosixSerialDevice() override;
 
-    bool open(std::uint32_t portNumber) override;
+    OpenResult open(std::uint32_t portNumber) override;
     bool isOpen() const override { return fd_ >= 0; }
     void purge() override;
     bool configure(const LineSettings& line) override;

@@ -276,6 +276,12 @@ void MeterSession::writeSettings() {
     saveSettings(settings_, services_.settingsStore);
 }
 
+void MeterSession::reportPortHeld(std::uint32_t port) {
+    if (services_.reportProblem)
+        services_.reportProblem("COM" + std::to_string(port) +
+                                " is held by another program; it is tried again until it is free");
+}
+
 void MeterSession::showDetectedPort() {
     showPortInList(portList_, settings_.port);
     window_.selectPortEntry(portList_.selected);

@@ -140,6 +140,7 @@ class MeterSession final : private ReadingListener, private LinkOwner {
     // LinkOwner
     void writeSettings() override;
     void showDetectedPort() override;
+    void reportPortHeld(std::uint32_t port) override;
 
     void addReadingLine(std::string line);
     // A full ring is written out and cleared. When the log cannot be written

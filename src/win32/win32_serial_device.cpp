@@ -20,20 +20,26 @@ Win32SerialDevice::~Win32SerialDevice() {
     close();
 }
 
-bool Win32SerialDevice::open(std::uint32_t portNumber) {
+OpenResult Win32SerialDevice::open(std::uint32_t portNumber) {
     close();
     char name[32];
     std::snprintf(name, sizeof name, "\\\\.\\COM%u", static_cast<unsigned>(portNumber));
-    HANDLE h = CreateFileA(name, GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE,
-                           nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
-    if (h == INVALID_HANDLE_VALUE) return false;
+    // Opened without sharing: a COM port is one program's, and a port that
+    // another program holds answers with access denied or a sharing violation.
+    HANDLE h = CreateFileA(name, GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_EXISTING,
+                           FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (h == INVALID_HANDLE_VALUE) {
+        const DWORD error = GetLastError();
+        const bool held = error == ERROR_ACCESS_DENIED || error == ERROR_SHARING_VIOLATION;
+        return held ? OpenResult::busy() : OpenResult::failed();
+    }
     handle_ = h;
     PurgeComm(h, kPurgeAll);
     SetupComm(h, kQueueSize, kQueueSize);
     // Interval MAXDWORD with zero totals: a read returns at once with what is queued.
     COMMTIMEOUTS timeouts{MAXDWORD, 0, 0, 1, 10000};
     SetCommTimeouts(h, &timeouts);
-    return true;
+    return OpenResult::opened();
 }
 
 void Win32SerialDevice::purge() {

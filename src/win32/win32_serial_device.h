@@ -11,7 +11,7 @@ class Win32SerialDevice final : public SerialDevice {
     Win32SerialDevice& operator=(const Win32SerialDevice&) = delete;
     ~Win32SerialDevice() override;
 
-    bool open(std::uint32_t portNumber) override;
+    OpenResult open(std::uint32_t portNumber) override;
     bool isOpen() const override { return handle_ != nullptr; }
     void purge() override;
     bool configure(const LineSettings& line) override;

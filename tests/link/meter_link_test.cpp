@@ -4,6 +4,7 @@
 
 #include <functional>
 #include <map>
+#include <set>
 #include <vector>
 
 #include "link/frame_codec.h"
@@ -18,8 +19,10 @@ using namespace std::chrono_literals;
 struct CountingOwner : LinkOwner {
     int writes = 0;
     int shows = 0;
+    std::vector<std::uint32_t> held;
     void writeSettings() override { ++writes; }
     void showDetectedPort() override { ++shows; }
+    void reportPortHeld(std::uint32_t port) override { held.push_back(port); }
 };
 
 struct Attempt {
@@ -62,7 +65,8 @@ struct Harness {
     }
     void record(std::size_t from) {
         for (std::size_t i = from; i < device.opens.size(); ++i) {
-            attempts.push_back({tickNumber, device.opens[i].port, device.opens[i].succeeded});
+            attempts.push_back(
+                {tickNumber, device.opens[i].port, static_cast<bool>(device.opens[i].result)});
         }
     }
 };
@@ -223,23 +227,120 @@ TEST(MeterLinkTiming, BaudZeroInTheSettingsKeepsTheRateOfTheLastOpen) {
     EXPECT_EQ(h.device.lines.back().baud, 4800u);
 }
 
-TEST(MeterLinkDetection, ConcludedDetectionOpensOnTheEighthTick) {
+TEST(MeterLinkDetection, ConcludedDetectionTakesTheProbesLineOver) {
     Harness h;
     const auto f = packFrame(MeterReading{});
     h.ports.ports = {4, 9};
     h.ports.arrivalsByPort[9] = {std::vector<std::uint8_t>(f.begin(), f.end())};
+    h.settings.baud = 9600;
     h.link.start();
     EXPECT_TRUE(h.detection.running());
     h.tick();  // probes still pending: nothing concluded
     EXPECT_EQ(h.settings.port, 0u);
     h.threads.runPending();
-    h.tick();  // concluding tick counts as the first of eight
+    h.tick();
     EXPECT_EQ(h.settings.port, 9u);
     EXPECT_EQ(h.owner.shows, 1);
     EXPECT_EQ(h.owner.writes, 1);
     EXPECT_FALSE(h.detection.running());
-    for (int i = 0; i < 10; ++i) h.tick();
-    EXPECT_EQ(h.attempts, (std::vector<Attempt>{{9, 9, true}}));
+    // The probe's line, never closed in between, at the link's own rate.
+    EXPECT_TRUE(h.port.isOpen());
+    EXPECT_EQ(h.port.openedPort, 9);
+    EXPECT_EQ(h.port.baudRate, 9600u);
+    EXPECT_EQ(h.ports.opens[9], 1);
+    for (int i = 0; i < 30; ++i) h.tick();
+    EXPECT_TRUE(h.attempts.empty());
+}
+
+// Ports that other programs hold: the link looks elsewhere unless the user
+// chose the port, and tries only the held ones again, slowly, until one frees.
+TEST(MeterLinkHeldPorts, AHeldPortIsNeverTheEndOfTheRoad) {
+    struct Case {
+        const char* name;
+        std::uint32_t port;  // Settings::port at start; 0 = detection
+        bool chosen;         // picked in the list rather than saved
+        std::set<std::uint32_t> meters, held;
+        int freedAt;  // the held ports are let go before this tick; 0 = never
+        std::uint32_t endsOn;
+        std::vector<std::uint32_t> reported;
+        std::map<std::uint32_t, int> probeOpens;  // per port, at most
+    };
+    const Case cases[] = {
+        {"a saved port held: the meter on another port is taken",
+         3,
+         false,
+         {3, 5},
+         {3},
+         0,
+         5,
+         {},
+         {{1, 1}, {3, 1}, {5, 1}}},
+        {"a saved port held and freed: taken when free",
+         3,
+         false,
+         {3},
+         {3},
+         100,
+         3,
+         {},
+         {{1, 1}, {3, 3}}},
+        {"detection with every meter held: only held ports again, slowly",
+         0,
+         false,
+         {3},
+         {3},
+         100,
+         3,
+         {},
+         {{1, 1}, {3, 3}}},
+        {"a chosen port held: kept, retried and said once",
+         3,
+         true,
+         {3, 5},
+         {3},
+         0,
+         0,
+         {3},
+         {{1, 0}, {3, 0}, {5, 0}}},
+        {"a chosen port held and freed: opened on its schedule",
+         3,
+         true,
+         {3},
+         {3},
+         100,
+         3,
+         {3},
+         {{3, 0}}},
+    };
+    const auto f = packFrame(MeterReading{});
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        Harness h;
+        h.ports.ports = {1, 3, 5};
+        for (std::uint32_t m : c.meters)
+            h.ports.arrivalsByPort[m] = {std::vector<std::uint8_t>(f.begin(), f.end())};
+        h.ports.busyPorts = c.held;
+        h.device.busyPorts = c.held;
+        h.settings.port = c.port;
+        if (c.chosen)
+            h.link.onPortSelected(c.port);
+        else
+            h.link.start();
+        for (int t = 1; t <= 300; ++t) {
+            if (t == c.freedAt) h.ports.busyPorts = h.device.busyPorts = {};
+            h.threads.runPending();
+            h.tick();
+        }
+        EXPECT_EQ(h.port.isOpen() ? h.port.openedPort : 0u, c.endsOn);
+        if (c.endsOn != 0) {
+            EXPECT_EQ(h.settings.port, c.endsOn);
+        }
+        EXPECT_EQ(h.owner.held, c.reported);
+        for (const auto& [port, most] : c.probeOpens) EXPECT_LE(h.ports.opens[port], most) << port;
+        if (c.chosen) {
+            EXPECT_GE(h.attempts.size(), 3u);
+        }
+    }
 }
 
 TEST(MeterLinkDetection, NothingFoundLeavesTheLinkIdle) {

@@ -41,7 +41,7 @@ TEST(ProbePort, ListensUntilTheVerdictIsSettled) {
     struct Case {
         const char* name;
         std::deque<Bytes> arrivals;  // one chunk per poll
-        bool found;
+        bool found;                  // and the line left open for the link
     };
     const Case cases[] = {
         {"opened mid-frame, start in the next poll",
@@ -60,8 +60,9 @@ TEST(ProbePort, ListensUntilTheVerdictIsSettled) {
         FakeSerialDevice device;
         device.arrivals = c.arrivals;
         ProbeEvent stop;
-        EXPECT_EQ(probePort(device, 4, stop, 1ms), c.found);
-        EXPECT_FALSE(device.isOpen());
+        EXPECT_EQ(probePort(device, 4, stop, 1ms),
+                  c.found ? ProbeOutcome::meter : ProbeOutcome::notMeter);
+        EXPECT_EQ(device.isOpen(), c.found);
         ASSERT_FALSE(device.lines.empty());
         EXPECT_EQ(device.lines[0].baud, 2400u);
     }
@@ -72,16 +73,20 @@ TEST(ProbePort, StopsWhenSignalledOrWhenThePortFails) {
     device.arrivals = {{0x10, 0x20, 0x31, 0x42}};
     ProbeEvent stop;
     stop.signal();
-    EXPECT_FALSE(probePort(device, 1, stop, 1ms));
+    EXPECT_EQ(probePort(device, 1, stop, 1ms), ProbeOutcome::notMeter);
     EXPECT_EQ(device.queries, 0);
+    EXPECT_FALSE(device.isOpen());
 
     FakeSerialDevice unopenable;
     unopenable.failAllOpens = true;
     ProbeEvent idle;
-    EXPECT_FALSE(probePort(unopenable, 1, idle, 1ms));
+    EXPECT_EQ(probePort(unopenable, 1, idle, 1ms), ProbeOutcome::notMeter);
+    FakeSerialDevice held;
+    held.busyPorts = {1};
+    EXPECT_EQ(probePort(held, 1, idle, 1ms), ProbeOutcome::busy);
     FakeSerialDevice unconfigurable;
     unconfigurable.configureFails = true;
-    EXPECT_FALSE(probePort(unconfigurable, 1, idle, 1ms));
+    EXPECT_EQ(probePort(unconfigurable, 1, idle, 1ms), ProbeOutcome::notMeter);
     EXPECT_FALSE(unconfigurable.isOpen());
 }
 
@@ -91,26 +96,49 @@ struct DetectionFixture : ::testing::Test {
     DeferredThreadStarter threads;
     PortDetection detection{ports, listed, threads, 1ms};
     void meterOn(std::uint32_t port) { ports.arrivalsByPort[port] = {{0x10, 0x20, 0x31, 0x42}}; }
+    // The port found by a concluded detection (0 for none); nothing when none concluded.
+    std::optional<std::uint32_t> conclude() {
+        auto result = detection.finishDetection();
+        if (!result) return std::nullopt;
+        return result->port;
+    }
 };
 
-TEST_F(DetectionFixture, LowestRecognisedPortWins) {
+TEST_F(DetectionFixture, LowestRecognisedPortWinsWithItsLineOpen) {
     ports.ports = {2, 5, 11, 200};
+    meterOn(5);
     meterOn(11);
     meterOn(200);
     meterOn(250);  // not listed, never probed
+    ports.busyPorts = {2, 5};
     detection.startDetection();
     EXPECT_EQ(threads.pendingCount(), 4u);
-    EXPECT_FALSE(detection.finishDetection());
+    EXPECT_FALSE(conclude());
     EXPECT_TRUE(detection.running());
     threads.runPending();
-    EXPECT_EQ(detection.finishDetection(), 11u);
+    std::optional<DetectionResult> result = detection.finishDetection();
+    ASSERT_TRUE(result);
+    EXPECT_EQ(result->port, 11u);
+    ASSERT_TRUE(result->line);
+    EXPECT_TRUE(result->line->isOpen());
+    EXPECT_TRUE(result->busyPorts.contains(2) && result->busyPorts.contains(5));
+    EXPECT_FALSE(result->busyPorts.contains(11) || result->busyPorts.contains(200));
     EXPECT_FALSE(detection.running());
-    EXPECT_FALSE(detection.finishDetection());  // concluded once
+    EXPECT_FALSE(conclude());  // concluded once
+
+    // Only the ports asked for are probed again, and the system is not asked.
+    ports.ports = {2, 5, 11, 200, 201};
+    ports.busyPorts = {};
+    detection.startDetection(result->busyPorts);
+    EXPECT_EQ(threads.pendingCount(), 2u);
+    threads.runPending();
+    EXPECT_EQ(conclude(), 5u);
+    EXPECT_FALSE(listed.contains(201));
 }
 
 TEST_F(DetectionFixture, ConcludesWithNothingWhenNoPortOrNoThread) {
     detection.startDetection();  // nothing listed
-    EXPECT_FALSE(detection.finishDetection());
+    EXPECT_EQ(conclude(), 0u);
     EXPECT_FALSE(detection.running());
 
     ports.ports = {3};
@@ -118,7 +146,7 @@ TEST_F(DetectionFixture, ConcludesWithNothingWhenNoPortOrNoThread) {
     threads.failStarts = true;  // a probe that never started has ended
     detection.startDetection();
     EXPECT_TRUE(detection.running());
-    EXPECT_FALSE(detection.finishDetection());
+    EXPECT_EQ(conclude(), 0u);
     EXPECT_FALSE(detection.running());
 }
 
@@ -133,10 +161,10 @@ TEST_F(DetectionFixture, LateProbesOfAnOldDetectionCannotTouchTheNewOne) {
     EXPECT_EQ(detection.generation(), 2u);
     ASSERT_EQ(threads.pendingCount(), 3u);  // old: 4; new: 4 and 6 (the set only grows)
     threads.runPending(1);                  // the old probe ends late
-    EXPECT_FALSE(detection.finishDetection());
+    EXPECT_FALSE(conclude());
     EXPECT_TRUE(detection.running());
     threads.runPending();
-    EXPECT_EQ(detection.finishDetection(), 4u);
+    EXPECT_EQ(conclude(), 4u);
 }
 
 TEST_F(DetectionFixture, AbandonedDetectionIsNeverConcluded) {
@@ -146,7 +174,7 @@ TEST_F(DetectionFixture, AbandonedDetectionIsNeverConcluded) {
     detection.abandon();
     EXPECT_FALSE(detection.running());
     threads.runPending();
-    EXPECT_FALSE(detection.finishDetection());
+    EXPECT_FALSE(conclude());
 }
 
 TEST(PortDetectionShutdown, EndsProbesThatAreStillListening) {

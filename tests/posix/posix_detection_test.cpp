@@ -3,6 +3,7 @@
 #include <chrono>
 #include <memory>
 #include <random>
+#include <set>
 #include <thread>
 #include <vector>
 
@@ -22,6 +23,7 @@ struct NullOwner : LinkOwner {
     int shows = 0;
     void writeSettings() override {}
     void showDetectedPort() override { ++shows; }
+    void reportPortHeld(std::uint32_t) override {}
 };
 
 // Detection over pseudo-terminals linked as COM ports, with real probe threads.
@@ -44,7 +46,10 @@ struct PtyDetection : ::testing::Test {
         detection.startDetection();
         for (int tick = 0; tick < 100; ++tick) {
             std::this_thread::sleep_for(50ms);
-            if (auto found = detection.finishDetection()) return found;
+            if (auto result = detection.finishDetection()) {
+                if (result->port == 0) return std::nullopt;
+                return result->port;
+            }
             if (!detection.running()) return std::nullopt;
         }
         ADD_FAILURE() << "detection never concluded";
@@ -103,6 +108,46 @@ TEST_F(PtyDetection, APortPickedDuringDetectionWins) {
     EXPECT_NE(port.reading.function(), 10);  // frames arrive from the chosen meter
 }
 
+// Windows started together, each searching with real probes: each ends on a
+// meter of its own, however their probes met on the ports.
+TEST_F(PtyDetection, LinksSearchingTogetherEndOnMetersOfTheirOwn) {
+    SimulatedMeter a(linkPty(2), SimulatedMeter::Kind::meter, 10);
+    SimulatedMeter b(linkPty(4), SimulatedMeter::Kind::meter, 10);
+    SimulatedMeter c(linkPty(6), SimulatedMeter::Kind::meter, 10);
+    struct Window {
+        explicit Window(const PortMap& map) : device(map), ports(map) {}
+        PosixSerialDevice device;
+        PosixSerialPorts ports;
+        PosixThreadStarter threads;
+        ListedPorts listed;
+        PortDetection detection{ports, listed, threads, 20ms};
+        MeterPort port{device, nullptr};
+        Settings settings;
+        NullOwner owner;
+        MeterLink link{port, settings, detection, owner};
+    };
+    std::vector<std::unique_ptr<Window>> windows;
+    for (int i = 0; i < 3; ++i) windows.push_back(std::make_unique<Window>(map));
+    for (auto& w : windows) w->link.start();
+    const auto allOpen = [&] {
+        for (auto& w : windows)
+            if (!w->port.isOpen()) return false;
+        return true;
+    };
+    // Held ports are tried again every 3 s; a few rounds are plenty.
+    for (int tick = 0; tick < 600 && !allOpen(); ++tick) {
+        std::this_thread::sleep_for(5ms);
+        for (auto& w : windows) w->link.tick();
+    }
+    ASSERT_TRUE(allOpen());
+    std::set<std::uint32_t> taken;
+    for (auto& w : windows) {
+        taken.insert(w->port.openedPort);
+        EXPECT_EQ(w->settings.port, w->port.openedPort);
+    }
+    EXPECT_EQ(taken, (std::set<std::uint32_t>{2, 4, 6}));
+}
+
 TEST(PosixThreadStarter, StackIsSmallButEnoughToRunAProbe) {
     PosixThreadStarter starter;
     EXPECT_GE(starter.stackSize(), PosixThreadStarter::kDefaultMinStack);
@@ -115,7 +160,7 @@ TEST(PosixThreadStarter, StackIsSmallButEnoughToRunAProbe) {
     auto thread = starter.start([&] {
         PosixSerialDevice device(map);
         ProbeEvent stop;
-        found = probePort(device, 1, stop);
+        found = probePort(device, 1, stop) == ProbeOutcome::meter;
     });
     ASSERT_NE(thread, nullptr);
     thread->join();

@@ -73,7 +73,7 @@ class SerialDeviceContract : public ::testing::TestWithParam<LineFactory> {
 };
 
 TEST_P(SerialDeviceContract, UnmappedPortDoesNotOpen) {
-    EXPECT_FALSE(device().open(kPort + 1));
+    EXPECT_EQ(device().open(kPort + 1), OpenResult::failed());
     EXPECT_FALSE(device().isOpen());
 }
 
@@ -166,12 +166,12 @@ TEST(PosixSerialDevice, ALineHasOneHolder) {
     ASSERT_TRUE(holder.open(3));
     pty.write(std::vector<std::uint8_t>{1, 2, 3});
     std::this_thread::sleep_for(20ms);
-    EXPECT_FALSE(other.open(3));
-    EXPECT_FALSE(MeterPort(other, nullptr).open(3, 2400));
+    EXPECT_TRUE(other.open(3).isBusy());
+    EXPECT_TRUE(MeterPort(other, nullptr).open(3, 2400).isBusy());
     EXPECT_EQ(holder.queued().bytes, 3u);
     holder.close();
     EXPECT_TRUE(other.open(3));
-    EXPECT_FALSE(holder.open(3));
+    EXPECT_TRUE(holder.open(3).isBusy());
 }
 
 TEST(PosixSerialDevice, LinkBringsTheMeterBackAfterItReturns) {

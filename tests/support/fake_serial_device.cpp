@@ -2,12 +2,16 @@
 
 #include <algorithm>
 
-bool FakeSerialDevice::open(std::uint32_t port) {
-    if (open_) return true;
-    const bool ok = !failAllOpens && !failingPorts.contains(port);
-    opens.push_back({port, ok});
-    open_ = ok;
-    return ok;
+OpenResult FakeSerialDevice::open(std::uint32_t port) {
+    if (open_) return OpenResult::opened();
+    OpenResult result = OpenResult::opened();
+    if (busyPorts.contains(port))
+        result = OpenResult::busy();
+    else if (failAllOpens || failingPorts.contains(port))
+        result = OpenResult::failed();
+    opens.push_back({port, result});
+    open_ = static_cast<bool>(result);
+    return result;
 }
 
 void FakeSerialDevice::purge() {
@@ -56,13 +60,16 @@ namespace {
 // Takes its arrivals from the script of whichever port it opens.
 class ScriptedPortDevice final : public SerialDevice {
   public:
-    explicit ScriptedPortDevice(const FakeSerialPorts& ports) : ports_(ports) {}
-    bool open(std::uint32_t port) override {
-        if (!device_.open(port)) return false;
+    explicit ScriptedPortDevice(FakeSerialPorts& ports) : ports_(ports) {}
+    OpenResult open(std::uint32_t port) override {
+        ++ports_.opens[port];
+        device_.busyPorts = ports_.busyPorts;
+        const OpenResult result = device_.open(port);
+        if (!result) return result;
         if (auto it = ports_.arrivalsByPort.find(port); it != ports_.arrivalsByPort.end()) {
             device_.arrivals = it->second;
         }
-        return true;
+        return result;
     }
     bool isOpen() const override { return device_.isOpen(); }
     void purge() override { device_.purge(); }
@@ -72,7 +79,7 @@ class ScriptedPortDevice final : public SerialDevice {
     void close() override { device_.close(); }
 
   private:
-    const FakeSerialPorts& ports_;
+    FakeSerialPorts& ports_;
     FakeSerialDevice device_;
 };
 

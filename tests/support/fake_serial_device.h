@@ -16,11 +16,12 @@ class FakeSerialDevice final : public SerialDevice {
   public:
     struct OpenCall {
         std::uint32_t port;
-        bool succeeded;
+        OpenResult result;
     };
 
     // Script.
     std::set<std::uint32_t> failingPorts;  // open() fails for these
+    std::set<std::uint32_t> busyPorts;     // another program holds these
     bool failAllOpens = false;
     bool configureFails = false;
     bool failed = false;              // queries and reads report a failed device
@@ -42,7 +43,7 @@ class FakeSerialDevice final : public SerialDevice {
         input.insert(input.end(), bytes.begin(), bytes.end());
     }
 
-    bool open(std::uint32_t port) override;
+    OpenResult open(std::uint32_t port) override;
     bool isOpen() const override { return open_; }
     void purge() override;
     bool configure(const LineSettings& line) override;
@@ -60,6 +61,8 @@ class FakeSerialPorts final : public SerialPorts {
   public:
     std::set<std::uint32_t> ports;
     std::map<std::uint32_t, std::deque<std::vector<std::uint8_t>>> arrivalsByPort;
+    std::set<std::uint32_t> busyPorts;   // held by another program
+    std::map<std::uint32_t, int> opens;  // probe opens asked for, by port (held ones too)
     bool enumerateFails = false;
 
     bool enumeratePorts(ListedPorts& into) override;

@@ -21,20 +21,31 @@ int detectMeter(SerialPorts& ports, ThreadStarter& threads, const PortLabel& lab
     PortDetection detection(ports, listed, threads);
     detection.startDetection();
     // Concluded on a tick, as in the program; the probes listen about a second.
-    while (!stop()) {
+    std::optional<DetectionResult> result;
+    while (!stop() && !result) {
         std::this_thread::sleep_for(LogSession::kTick);
-        if (const auto found = detection.finishDetection()) {
-            PortList list;
-            fillPortList(list, listed, *found, label);
-            out << (list.selected > 0 ? list.entries[static_cast<std::size_t>(list.selected)]
-                                      : "COM" + std::to_string(*found))
-                << std::endl;
-            return 0;
-        }
-        if (!detection.running()) break;
+        result = detection.finishDetection();
+        if (!result && !detection.running()) break;
+    }
+    if (result && result->port != 0) {
+        PortList list;
+        fillPortList(list, listed, result->port, label);
+        out << (list.selected > 0 ? list.entries[static_cast<std::size_t>(list.selected)]
+                                  : "COM" + std::to_string(result->port))
+            << std::endl;
+        return 0;
     }
     detection.abandon();
-    notes << "zintavo-log: " << (stop() ? "detection stopped" : "no port carries a meter")
-          << std::endl;
+    if (stop()) {
+        notes << "zintavo-log: detection stopped" << std::endl;
+        return 1;
+    }
+    notes << "zintavo-log: no port carries a meter";
+    if (result) {
+        for (std::uint32_t port = 1; port <= ListedPorts::kMaxPort; ++port)
+            if (result->busyPorts.contains(port))
+                notes << "; COM" << port << " is held by another program";
+    }
+    notes << std::endl;
     return 1;
 }

@@ -49,6 +49,11 @@ void LogSession::showDetectedPort() {
     notes_ << "zintavo-log: meter found on COM" << settings_.port << std::endl;
 }
 
+void LogSession::reportPortHeld(std::uint32_t port) {
+    notes_ << "zintavo-log: COM" << port << " is held by another program; trying again"
+           << std::endl;
+}
+
 bool LogSession::finished() const {
     if (outputFailed_) return true;
     if (options_.count && lines_ >= *options_.count) return true;
@@ -80,8 +85,7 @@ int LogSession::runPort(SerialDevice& device, PortDetection& detection) {
     port_ = &port;
     MeterLink link(port, settings_, detection, *this);
     link.start();
-    if (settings_.port != 0)
-        link.openCountdown = port.open(settings_.port, settings_.baud) ? 0 : MeterLink::kRetryTicks;
+    if (settings_.port != 0) link.openChosenPort();
     int status = 0;
     auto next = std::chrono::steady_clock::now();
     while (!finished() && !stopRequested_()) {

@@ -46,6 +46,7 @@ class LogSession final : public ReadingListener, public LinkOwner {
     // The logger keeps the settings to itself: nothing is ever saved.
     void writeSettings() override {}
     void showDetectedPort() override;
+    void reportPortHeld(std::uint32_t port) override;
 
   private:
     bool finished() const;

@@ -2,9 +2,9 @@
 
 #include <algorithm>
 
-bool StreamDevice::open(std::uint32_t) {
+OpenResult StreamDevice::open(std::uint32_t) {
     open_ = valid();
-    return open_;
+    return open_ ? OpenResult::opened() : OpenResult::failed();
 }
 
 SerialIo StreamDevice::read(std::span<std::uint8_t> into) {

@@ -34,7 +34,7 @@ class StreamDevice : public SerialDevice {
     // (or when it cannot be read any more).
     Fill fill(std::chrono::milliseconds wait) { return pull(wait, queue_); }
 
-    bool open(std::uint32_t portNumber) override;
+    OpenResult open(std::uint32_t portNumber) override;
     bool isOpen() const override { return open_; }
     void purge() override { queue_.clear(); }
     bool configure(const LineSettings&) override { return open_; }

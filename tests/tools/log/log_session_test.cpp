@@ -19,8 +19,8 @@ TEST(LogSession, OpensTheGivenPortBeforeItsFirstTick) {
         std::vector<FakeSerialDevice::OpenCall> opensSeen;
     };
     const Case cases[] = {
-        {true, 0, {{7, true}}},
-        {false, MeterLink::kRetryTicks + 1, {{7, false}, {7, false}}},
+        {true, 0, {{7, OpenResult::opened()}}},
+        {false, MeterLink::kRetryTicks + 1, {{7, OpenResult::failed()}, {7, OpenResult::failed()}}},
     };
     for (const Case& c : cases) {
         FakeSerialDevice device;
@@ -39,7 +39,7 @@ TEST(LogSession, OpensTheGivenPortBeforeItsFirstTick) {
         ASSERT_EQ(device.opens.size(), c.opensSeen.size()) << c.ticks;
         for (std::size_t i = 0; i < c.opensSeen.size(); ++i) {
             EXPECT_EQ(device.opens[i].port, c.opensSeen[i].port);
-            EXPECT_EQ(device.opens[i].succeeded, c.opensSeen[i].succeeded);
+            EXPECT_EQ(device.opens[i].result, c.opensSeen[i].result);
         }
     }
 }
