@@ -46,7 +46,6 @@ enum class PowerEvent : unsigned {
 class MeterLink {
   public:
     static constexpr int kStartupTicks = 10;
-    static constexpr int kDetectedTicks = 8;
     static constexpr int kUnscheduledTicks = 20;
     static constexpr int kRetryTicks = 40;
     static constexpr int kResumeTicks = 60;
