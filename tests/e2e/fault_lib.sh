@@ -1,16 +1,6 @@
 # Helpers of the fault and soak scripts, sourced after lib.sh: polling, the
 # program's CPU time, memory and open port, numbered readings and their logs.
 
-# Polls the command until it succeeds; false once $1 seconds have passed.
-wait_until() {  # $1 = seconds, then the command
-    local deadline=$((SECONDS + $1))
-    shift
-    until "$@"; do
-        [ $SECONDS -lt $deadline ] || return 1
-        sleep 0.1
-    done
-}
-
 program_running() { kill -0 "$PROGRAM_PID" 2>/dev/null; }
 sim_running() { kill -0 "$SIM_PID" 2>/dev/null; }
 sim_ended() { ! sim_running; }
@@ -72,4 +62,29 @@ expect_each_once() {  # $1 = first count, $2 = last count
     [ -z "$missing" ] || fail "readings never logged: $missing"
     extra=$(comm -13 <(seq "$1" "$2" | sort) <(sort <<<"$got") | head -n3 | tr '\n' ' ')
     [ -z "$extra" ] || fail "readings logged that were not sent: $extra"
+}
+
+# The journal a program holds open (its own, locked while it runs).
+journal_of() {  # $1 = pid
+    local fd target
+    for fd in /proc/"$1"/fd/*; do
+        target=$(readlink "$fd" 2>/dev/null)
+        [[ $target == */journal*.txt ]] && { echo "$target"; return 0; }
+    done
+    return 1
+}
+
+# The counts of the numbered readings in a journal, one per line.
+journal_counts() {  # $1 = journal file
+    sed -n 's/^R //p' "$1" | tr -d '\r' | cut -c23- | awk '{ print $1 + 0 }'
+}
+
+# Whether the program's main link has logged a reading numbered $2 to $3 since
+# its last save: what "it opened its meter" means. A probe holding the port for
+# a moment logs nothing.
+journaled_between() {  # $1 = pid, $2 = lowest count, $3 = highest
+    local journal
+    journal=$(journal_of "$1") || return 1
+    journal_counts "$journal" |
+        awk -v lo="$2" -v hi="$3" '$1 >= lo && $1 <= hi { found = 1 } END { exit !found }'
 }

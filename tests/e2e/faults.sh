@@ -13,7 +13,8 @@ MAX_NOISE_RSS_GROWTH_KB=$((10 * 1024))
 
 # Waits for the program to open the simulator's port.
 expect_port_held() {
-    wait_until 30 port_held || { cat "$HOME/program.log"; fail "the program never opened $SIM_DEVICE"; }
+    wait_until 60 port_held ||
+        { cat "$HOME/program.log"; fail "the program did not open $SIM_DEVICE within 60 s"; }
 }
 
 # Lets readings flow for a moment, closes with Escape and waits for the exit.
@@ -32,12 +33,14 @@ case_unplug_return() {
 
     start_sim "$home" --script "$home/before.txt" --rate 10
     start_program "$home"
-    expect_port_held
+    wait_until 60 journaled_between "$PROGRAM_PID" 1000 1999 ||
+        fail "no reading was logged within 60 s"
     sleep 2
     stop_sim  # the meter's cable is pulled: its port goes away
     wait_until 30 port_released || fail "the program kept the vanished port open"
     start_sim "$home" --script "$home/after.txt" --rate 10
-    wait_until 30 port_held || fail "logging did not resume on the returned port"
+    wait_until 60 journaled_between "$PROGRAM_PID" 2000 2999 ||
+        fail "no reading from the returned port was logged within 60 s"
     log_a_while_and_close
     stop_sim
 
@@ -153,7 +156,7 @@ case_full_disk() {
     size=$(($(stat -c %s "$PROGRAM") / 1048576 + 12))
     mkdir -p "$disk"
     mount -t tmpfs -o size=${size}m zintavo-e2e "$disk" 2>/dev/null || skip "cannot mount a tmpfs"
-    trap 'umount "$disk" 2>/dev/null; cleanup' EXIT
+    track_mount "$disk"
     # The executable's folder and the data folder both live on the small disk.
     mv "$home/bin" "$disk/bin"
     ln -s "$disk/bin" "$home/bin"

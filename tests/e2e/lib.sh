@@ -21,7 +21,19 @@ fail() { echo "FAILED: $*"; exit 1; }
 command -v Xvfb >/dev/null || skip "Xvfb is not installed"
 command -v xdotool >/dev/null || skip "xdotool is not installed"
 
-WORK=$(mktemp -d /tmp/zintavo-e2e.XXXXXX)
+# Polls the command until it succeeds; false once $1 seconds have passed.
+wait_until() {  # $1 = seconds, then the command
+    local deadline=$((SECONDS + $1))
+    shift
+    until "$@"; do
+        [ $SECONDS -lt $deadline ] || return 1
+        sleep 0.1
+    done
+}
+
+# The work folder, and everything the case starts or mounts, go when it ends.
+source "$(dirname "${BASH_SOURCE[0]}")/../support/cleanup_kit.sh"
+make_work
 chmod 755 "$WORK"
 # Whatever a case runs as another user comes from here, not from a checkout
 # that other users may not read (a clone in a 0700 home).
@@ -29,14 +41,6 @@ cp "$(dirname "$0")/lsan.supp" "$SIM" "$WORK/"
 SIM=$WORK/$(basename "$SIM")
 # Sanitizer builds: leaks inside system libraries are theirs, not ours.
 export LSAN_OPTIONS="suppressions=$WORK/lsan.supp:print_suppressions=0"
-PIDS=()
-cleanup() {
-    for pid in "${PIDS[@]}"; do kill "$pid" 2>/dev/null; done
-    wait 2>/dev/null
-    rm -rf "$WORK"
-}
-trap cleanup EXIT
-
 # The user the program runs as (changed by the unwritable-folder case).
 AS_USER=()
 
@@ -52,7 +56,7 @@ start_display() {
         exec 3>"$WORK/display"
         Xvfb -displayfd 3 -screen 0 1280x1024x24 -nolisten tcp -noreset -ac >"$WORK/xvfb.log" 2>&1 &
         pid=$!
-        PIDS+=($pid)
+        track_pid $pid
         exec 3>&-
         for _ in $(seq 100); do
             [ -s "$WORK/display" ] && break
@@ -97,14 +101,11 @@ start_sim() {  # $1 = home, then simulator options (default: the home's script, 
     rm -f "$home/sim.out"
     "${AS_USER[@]}" "$SIM" --port $PORT "$@" >"$home/sim.out" 2>"$home/sim.err" &
     SIM_PID=$!
-    PIDS+=($SIM_PID)
-    for _ in $(seq 100); do
-        SIM_DEVICE=$(sed -n "s/^COM$PORT //p" "$home/sim.out" 2>/dev/null)
-        [ -n "$SIM_DEVICE" ] && return 0
-        sleep 0.1
-    done
+    track_pid $SIM_PID
+    sim_ready() { SIM_DEVICE=$(sed -n "s/^COM$PORT //p" "$home/sim.out" 2>/dev/null); [ -n "$SIM_DEVICE" ]; }
+    wait_until 30 sim_ready && return 0
     cat "$home/sim.err"
-    fail "the simulator did not come up"
+    fail "the simulator did not say within 30 s which pseudo-terminal it opened"
 }
 
 stop_sim() {
@@ -112,26 +113,28 @@ stop_sim() {
     wait "$SIM_PID" 2>/dev/null
 }
 
-start_program() {  # $1 = home
-    "${AS_USER[@]}" "$1/bin/zintavo" >"$1/program.log" 2>&1 &
-    PROGRAM_PID=$!
-    PIDS+=($PROGRAM_PID)
-    WINDOW=""
-    for _ in $(seq 200); do
-        WINDOW=$(xdotool search --name "Vorrelind - Zintavo" 2>/dev/null | head -n1)
-        [ -n "$WINDOW" ] && break
-        sleep 0.1
-    done
-    [ -n "$WINDOW" ] || { cat "$1/program.log"; fail "no window appeared"; }
+# The window of the program started last: a window not there before it.
+new_window() {  # $1 = the windows there before
+    WINDOW=$(comm -13 <(echo "$1") \
+        <(xdotool search --name "Vorrelind - Zintavo" 2>/dev/null | sort) | head -n1)
+    [ -n "$WINDOW" ]
 }
+
+start_program() {  # $1 = home, $2 = its output (default program.log)
+    local before
+    before=$(xdotool search --name "Vorrelind - Zintavo" 2>/dev/null | sort)
+    "${AS_USER[@]}" "$1/bin/zintavo" >"$1/${2:-program.log}" 2>&1 &
+    PROGRAM_PID=$!
+    track_pid $PROGRAM_PID
+    wait_until 60 new_window "$before" ||
+        { cat "$1/${2:-program.log}"; fail "no window appeared within 60 s"; }
+}
+
+program_ended() { ! kill -0 "$PROGRAM_PID" 2>/dev/null; }
 
 # Waits for the program to end; its exit status must be 0.
 wait_program() {
-    for _ in $(seq 300); do
-        kill -0 "$PROGRAM_PID" 2>/dev/null || break
-        sleep 0.1
-    done
-    kill -0 "$PROGRAM_PID" 2>/dev/null && fail "the program did not end"
+    wait_until 60 program_ended || fail "the program did not end within 60 s"
     wait "$PROGRAM_PID"
     local status=$?
     [ $status -eq 0 ] || { cat "$HOME/program.log"; fail "exit status $status"; }
