@@ -35,7 +35,7 @@ std::uint32_t simPort() {
 
 TEST(Win32SerialDevice, PortWithoutDeviceDoesNotOpen) {
     Win32SerialDevice device;
-    EXPECT_FALSE(device.open(201));
+    EXPECT_EQ(device.open(201), OpenResult::failed());
     EXPECT_FALSE(device.isOpen());
     EXPECT_TRUE(device.queued().failed);
     std::uint8_t byte = 0;
