@@ -37,6 +37,7 @@ track_pid() {  # pids
     for pid; do
         start=$(started_at "$pid") && echo "$pid $start" >>"$WORK/.cleanup/pids"
     done
+    return 0
 }
 track_mount() { echo "$1" >>"$WORK/.cleanup/mounts"; }  # $1 = mount point
 track_command() { echo "$1" >>"$WORK/.cleanup/commands"; }  # $1 = a bash command

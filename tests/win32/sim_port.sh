@@ -5,7 +5,10 @@
 : "${ZINTAVO_SIM:?ZINTAVO_SIM must name the zintavo-sim program}"
 : "${WINEPREFIX:?WINEPREFIX must name the Wine prefix}"
 
-SIM_WORK=$(mktemp -d)
+# The work folder and what the case starts go when it ends, however it ends.
+source "$(dirname "${BASH_SOURCE[0]}")/../support/cleanup_kit.sh"
+make_work
+SIM_WORK=$WORK
 SIM_PID=
 SIM_PORT=
 
@@ -19,6 +22,7 @@ start_sim() {
     XDG_CONFIG_HOME="$SIM_WORK/config" "$ZINTAVO_SIM" --port "$SIM_PORT" "$@" \
         > "$SIM_WORK/sim.out" 2> "$SIM_WORK/sim.err" &
     SIM_PID=$!
+    track_pid $SIM_PID
     local ready= i
     for ((i = 0; i < 100; i++)); do
         ready=$(head -n 1 "$SIM_WORK/sim.out")
@@ -35,6 +39,7 @@ start_sim() {
         return 1
     fi
     ln -sfn "$link" "$WINEPREFIX/dosdevices/com$SIM_PORT"
+    track_command "rm -f $(printf %q "$WINEPREFIX/dosdevices/com$SIM_PORT")"
 }
 
 # unlink_sim_port: the COM port disappears from the prefix, as an unplugged adapter.
@@ -63,5 +68,3 @@ stop_sim() {
     fi
     unlink_sim_port
 }
-
-trap 'stop_sim; rm -rf "$SIM_WORK"' EXIT

@@ -5,7 +5,6 @@
 HERE=$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)
 CHECK="$HERE/../e2e/screen_check.py"
 WORK=$SIM_WORK
-WINE_PIDS=()
 SETTINGS_KEY='HKCU\Software\Vorrelind\Zintavo'
 
 fail() {
@@ -15,19 +14,11 @@ fail() {
     exit 1
 }
 
-cleanup_window() {
-    local pid
-    stop_sim
-    for pid in "${WINE_PIDS[@]}"; do kill -KILL "$pid" 2>/dev/null && wait "$pid" 2>/dev/null; done
-    [ -n "${XVFB_PID:-}" ] && kill "$XVFB_PID" 2>/dev/null && wait "$XVFB_PID" 2>/dev/null
-    rm -rf "$SIM_WORK"
-}
-trap cleanup_window EXIT
-
 start_display() {
     exec 3>"$WORK/display"
     Xvfb -displayfd 3 -screen 0 1280x1024x24 -nolisten tcp -noreset -ac >"$WORK/xvfb.log" 2>&1 &
     XVFB_PID=$!
+    track_pid $XVFB_PID
     exec 3>&-
     local i
     for ((i = 0; i < 100; i++)); do [ -s "$WORK/display" ] && break; sleep 0.1; done
@@ -64,7 +55,7 @@ start_program() {  # [exe] (default: the portable copy)
     PROGRAM_OUT="$WORK/program.out"
     "$HERE/wine-run" "$exe" >"$PROGRAM_OUT" 2>&1 &
     PROGRAM_PID=$!
-    WINE_PIDS+=($PROGRAM_PID)
+    track_pid $PROGRAM_PID
     WINDOW=""
     local i
     for ((i = 0; i < 300; i++)); do
