@@ -24,15 +24,29 @@ OpenResult Win32SerialDevice::open(std::uint32_t portNumber) {
     close();
     char name[32];
     std::snprintf(name, sizeof name, "\\\\.\\COM%u", static_cast<unsigned>(portNumber));
+    // Wine lets a COM port be opened again whatever the sharing, so a named
+    // mutex per port marks it as held by a window or probe of this program,
+    // as Windows itself does for every program.
+    char claimName[64];
+    std::snprintf(claimName, sizeof claimName, "Local\\Vorrelind.Zintavo.COM%u",
+                  static_cast<unsigned>(portNumber));
+    HANDLE claim = CreateMutexA(nullptr, FALSE, claimName);
+    if (claim == nullptr) return OpenResult::failed();
+    if (GetLastError() == ERROR_ALREADY_EXISTS) {
+        CloseHandle(claim);
+        return OpenResult::busy();
+    }
     // Opened without sharing: a COM port is one program's, and a port that
     // another program holds answers with access denied or a sharing violation.
     HANDLE h = CreateFileA(name, GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_EXISTING,
                            FILE_ATTRIBUTE_NORMAL, nullptr);
     if (h == INVALID_HANDLE_VALUE) {
         const DWORD error = GetLastError();
+        CloseHandle(claim);
         const bool held = error == ERROR_ACCESS_DENIED || error == ERROR_SHARING_VIOLATION;
         return held ? OpenResult::busy() : OpenResult::failed();
     }
+    claim_ = claim;
     handle_ = h;
     PurgeComm(h, kPurgeAll);
     SetupComm(h, kQueueSize, kQueueSize);
@@ -82,4 +96,6 @@ void Win32SerialDevice::close() {
     PurgeComm(handle_, kPurgeAll);
     CloseHandle(handle_);
     handle_ = nullptr;
+    CloseHandle(claim_);
+    claim_ = nullptr;
 }

@@ -23,4 +23,5 @@ class Win32SerialDevice final : public SerialDevice {
 
   private:
     void* handle_ = nullptr;  // the HANDLE, kept opaque so callers need no Windows headers
+    void* claim_ = nullptr;   // the port's named mutex while it is open
 };

@@ -101,6 +101,9 @@ TEST(SimFrames, MeterPortDecodesEveryFrameAndClosesWhenTheSimulatorEnds) {
     MeterPort link(device, &collector);
     collector.port = &link;
     ASSERT_TRUE(link.open(port, 2400));
+    // Held: another window or probe finds the port busy, not missing.
+    Win32SerialDevice rival;
+    EXPECT_TRUE(rival.open(port).isBusy());
 
     // The line as the driver now reports it, through a handle of our own.
     const std::string name = "\\\\.\\COM" + std::to_string(port);
