@@ -3,7 +3,6 @@
 #include <chrono>
 #include <memory>
 #include <random>
-#include <set>
 #include <thread>
 #include <vector>
 
@@ -106,46 +105,6 @@ TEST_F(PtyDetection, APortPickedDuringDetectionWins) {
     EXPECT_TRUE(port.isOpen());
     EXPECT_EQ(port.openedPort, 7);
     EXPECT_NE(port.reading.function(), 10);  // frames arrive from the chosen meter
-}
-
-// Windows started together, each searching with real probes: each ends on a
-// meter of its own, however their probes met on the ports.
-TEST_F(PtyDetection, LinksSearchingTogetherEndOnMetersOfTheirOwn) {
-    SimulatedMeter a(linkPty(2), SimulatedMeter::Kind::meter, 10);
-    SimulatedMeter b(linkPty(4), SimulatedMeter::Kind::meter, 10);
-    SimulatedMeter c(linkPty(6), SimulatedMeter::Kind::meter, 10);
-    struct Window {
-        explicit Window(const PortMap& map) : device(map), ports(map) {}
-        PosixSerialDevice device;
-        PosixSerialPorts ports;
-        PosixThreadStarter threads;
-        ListedPorts listed;
-        PortDetection detection{ports, listed, threads, 20ms};
-        MeterPort port{device, nullptr};
-        Settings settings;
-        NullOwner owner;
-        MeterLink link{port, settings, detection, owner};
-    };
-    std::vector<std::unique_ptr<Window>> windows;
-    for (int i = 0; i < 3; ++i) windows.push_back(std::make_unique<Window>(map));
-    for (auto& w : windows) w->link.start();
-    const auto allOpen = [&] {
-        for (auto& w : windows)
-            if (!w->port.isOpen()) return false;
-        return true;
-    };
-    // Held ports are tried again every 3 s; a few rounds are plenty.
-    for (int tick = 0; tick < 600 && !allOpen(); ++tick) {
-        std::this_thread::sleep_for(5ms);
-        for (auto& w : windows) w->link.tick();
-    }
-    ASSERT_TRUE(allOpen());
-    std::set<std::uint32_t> taken;
-    for (auto& w : windows) {
-        taken.insert(w->port.openedPort);
-        EXPECT_EQ(w->settings.port, w->port.openedPort);
-    }
-    EXPECT_EQ(taken, (std::set<std::uint32_t>{2, 4, 6}));
 }
 
 TEST(PosixThreadStarter, StackIsSmallButEnoughToRunAProbe) {
