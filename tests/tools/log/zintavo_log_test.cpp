@@ -537,15 +537,18 @@ TEST_F(ZintavoLogLive, NoMeterIsAnInputFailure) {
         const char* error;
     };
     const Case cases[] = {
-        {{"--port", "201"}, "zintavo-log: no device is known as COM201\n"},
-        {{"--port", "auto"}, "zintavo-log: no port carries a meter\n"},
-        {{"--detect"}, "zintavo-log: no port carries a meter\n"},
+        {{"--port", "201"}, "zintavo-log: no device is known as COM201"},
+        {{"--port", "auto"}, "zintavo-log: no port carries a meter"},
+        {{"--detect"}, "zintavo-log: no port carries a meter"},
     };
     for (const Case& c : cases) {
         const ChildRun run = logLive(c.args);
         EXPECT_EQ(run.status, 1);
         EXPECT_EQ(run.out, "");
-        EXPECT_EQ(run.err, c.error);
+        // One line; a port of this machine that another program holds at the
+        // moment may be named after it.
+        EXPECT_EQ(run.err.rfind(c.error, 0), 0u) << run.err;
+        EXPECT_EQ(std::count(run.err.begin(), run.err.end(), '\n'), 1) << run.err;
     }
 }
 
