@@ -2,7 +2,9 @@
 
 #include <sys/stat.h>
 
+#include <chrono>
 #include <system_error>
+#include <thread>
 #include <utility>
 
 namespace fs = std::filesystem;
@@ -58,15 +60,21 @@ std::optional<PortLink> PortLink::claim(const fs::path& folder, std::optional<in
     }
     const int first = port.value_or(kFirstDefaultPort);
     const int last = port.value_or(kLastPort);
-    for (int n = first; n <= last; ++n) {
-        const fs::path entry = folder / ("COM" + std::to_string(n));
-        switch (tryLink(entry, device, error)) {
-            case Attempt::linked:
-                return PortLink(n, entry, device);
-            case Attempt::failed:
-                return std::nullopt;
-            case Attempt::busy:
-                break;
+    // A number asked for by name is looked at a few times: the terminal of a
+    // simulator killed a moment ago may outlive it briefly on a busy machine.
+    const int looks = port ? 10 : 1;
+    for (int look = 0; look < looks; ++look) {
+        if (look > 0) std::this_thread::sleep_for(std::chrono::milliseconds(100));
+        for (int n = first; n <= last; ++n) {
+            const fs::path entry = folder / ("COM" + std::to_string(n));
+            switch (tryLink(entry, device, error)) {
+                case Attempt::linked:
+                    return PortLink(n, entry, device);
+                case Attempt::failed:
+                    return std::nullopt;
+                case Attempt::busy:
+                    break;
+            }
         }
     }
     error = port ? "COM" + std::to_string(*port) + " is taken in " + folder.string()

@@ -23,7 +23,8 @@ bool PosixPtyLine::send(std::uint8_t byte) {
 
 void PosixPtyLine::drain() {
     using namespace std::chrono;
-    constexpr auto kPatience = seconds(1);
+    // A busy machine can keep a reader away for more than a second.
+    constexpr auto kPatience = seconds(5);
     constexpr auto kPoll = milliseconds(10);
     // Written bytes reach the reader's queue a moment later, not at once.
     constexpr auto kSettle = milliseconds(100);
