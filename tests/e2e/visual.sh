@@ -208,6 +208,8 @@ case_tag_while_streaming() {
         # Rows now; the click lands near the list's top, well above the newest.
         local rows=$((20 + $(logged_readings)))
         xdotool mousemove --window "$WINDOW" 420 40 click 1
+        # A reading arrives between the click and the editor.
+        wait_logged $(($(logged_readings) + 1))
         xdotool key F2
         xdotool type --delay 300 tagtyped10
         xdotool key Return
