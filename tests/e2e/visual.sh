@@ -121,50 +121,38 @@ logged_readings() {
     sed -n 's/^R //p' "$XDG_DATA_HOME/Vorrelind/Zintavo/journal.txt" 2>/dev/null | wc -l
 }
 
-# Waits until the program has logged at least $1 readings since it started.
+# Waits until the program has logged $1 more readings than now.
 wait_logged() {
-    local deadline=$((SECONDS + 60))
-    while [ "$(logged_readings)" -lt "$1" ]; do
+    local wanted=$(($(logged_readings) + $1)) deadline=$((SECONDS + 60))
+    while [ "$(logged_readings)" -lt $wanted ]; do
         [ $SECONDS -lt $deadline ] || fail "only $(logged_readings) readings were logged"
         sleep 0.05
     done
 }
 
-# The program on a home whose last log holds $2 readings, with the meter
-# streaming $1 readings a second.
-start_streaming() {  # $1 = rate, $2 = lines in the loaded log
-    local home=$WORK/user
-    rm -rf "$home"
-    prepare_home "$home" $PORT
-    use_home "$home"
-    write_log "$home/history.log" "$2"
-    printf 'LogFile=%s\n' "$home/history.log" >>"$home/cfg/Vorrelind/Zintavo.conf"
-    start_sim "$home" --script "$home/script.txt" --repeat 0 --rate "$1"
-    start_program "$home"
-    xdotool windowfocus --sync "$WINDOW" 2>/dev/null || xdotool windowfocus "$WINDOW"
-    wait_logged 3
-}
-
-stop_streaming() {
-    press_escape
-    wait_program
-    stop_sim
-}
-
-# A drag over the chart while readings stream: the start line stays on the
-# reading it was put on (moving left with it), the second follows the
-# cursor, and the release holds the view, so that later readings keep both
-# lines; the statistics come up in a tooltip.
+# With the meter streaming at 2 and 17 readings a second: a drag over the
+# chart keeps its start line on the reading it was put on (moving left with
+# it) while the second follows the cursor; the release holds the view, so
+# later readings keep both lines, and the statistics come up in a tooltip.
+# Hold lets go. Then a tag typed slowly (a key each 300 ms) on a row clicked
+# lands on that row in the saved log, not on a newer reading.
 case_chart_drag() {
-    local rate
+    local home=$WORK/user rate from=560 to=300 y=330
     for rate in 2 17; do
-        start_streaming $rate 600
+        rm -rf "$home"
+        prepare_home "$home" $PORT
+        use_home "$home"
+        write_log "$home/history.log" 600
+        printf 'LogFile=%s\n' "$home/history.log" >>"$home/cfg/Vorrelind/Zintavo.conf"
+        start_sim "$home" --script "$home/script.txt" --repeat 0 --rate $rate
+        start_program "$home"
+        xdotool windowfocus --sync "$WINDOW" 2>/dev/null || xdotool windowfocus "$WINDOW"
+        wait_logged 3
         # Taken before the drag: until a selection has statistics there is no tooltip.
         local before
         before=$(popup_windows)
 
         # The chart fills the window's lower part; y = 330 is inside it.
-        local from=560 to=300 y=330
         wait_for_picture "a marker line showed before any drag" markers
         xdotool mousemove --window "$WINDOW" $from $y
         sleep 0.3
@@ -176,7 +164,7 @@ case_chart_drag() {
         wait_for_picture "the selection lines did not follow the drag ($rate/s)" \
             markers $((to + 10)):$from $to
         xdotool mouseup 1
-        wait_logged $(($(logged_readings) + 3))
+        wait_logged 3
         wait_for_picture "the selection lines went after the release ($rate/s)" \
             markers 36:$from 36:$from
 
@@ -194,34 +182,29 @@ case_chart_drag() {
         local height
         height=$(xwininfo -id "$tip" | sed -n 's/^ *Height: //p')
         [ "${height:-0}" -ge 50 ] || fail "the tooltip is only ${height} px high"
-        echo "$rate/s: tooltip $tip, $height px high"
-        stop_streaming
-    done
-}
 
-# A tag typed slowly (a key each 300 ms) on a row clicked while readings
-# stream lands on that row in the saved log, not on a newer reading.
-case_tag_while_streaming() {
-    local rate
-    for rate in 2 17; do
-        start_streaming $rate 20
-        # Rows now; the click lands near the list's top, well above the newest.
-        local rows=$((20 + $(logged_readings)))
+        # Hold, shown pressed since the release, lets go: the next reading clears the lines.
+        xdotool mousemove --window "$WINDOW" 471 14 click 1
+        wait_for_picture "Hold did not let the view go ($rate/s)" markers
+        # The click lands near the list's top, well above the newest row.
+        local rows=$((600 + $(logged_readings)))
         xdotool mousemove --window "$WINDOW" 420 40 click 1
-        # A reading arrives between the click and the editor.
-        wait_logged $(($(logged_readings) + 1))
+        wait_logged 1  # a reading between the click and the editor
         xdotool key F2
         xdotool type --delay 300 tagtyped10
         xdotool key Return
-        wait_logged $(($(logged_readings) + 2))
-        stop_streaming
+        wait_logged 2
+        press_escape
+        wait_program
+        stop_sim
         local log tagged
-        log=$(newest_log "$HOME/bin")
+        log=$(newest_log "$home/bin")
         tagged=$(grep -n ',' "$log" | cut -d: -f1)
         grep -q ',tagtyped10'$'\r''$' "$log" || fail "the tag did not reach the log whole ($rate/s)"
         [ "$(echo "$tagged" | wc -l)" -eq 1 ] || fail "more than one row tagged ($rate/s)"
-        [ "$tagged" -lt "$rows" ] || fail "the tag went to line $tagged, not the row clicked ($rate/s, $rows rows)"
-        echo "$rate/s: tag on line $tagged of $(wc -l <"$log"), $rows rows at the click"
+        [ "$tagged" -lt "$rows" ] ||
+            fail "the tag went to line $tagged, not the row clicked ($rate/s, $rows rows)"
+        echo "$rate/s: tooltip $height px high; tag on line $tagged, $rows rows at the click"
     done
 }
 
