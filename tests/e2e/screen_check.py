@@ -355,14 +355,19 @@ def check_time_marks(image, expected):
     return problems
 
 
+# The list's top edge: 17 dialog units at 96 dpi.
+LIST_TOP = 28
+
+
 def is_selection_colour(rgb):
     r, g, b = rgb
     return max(rgb) - min(rgb) >= 0x40 and b >= r
 
 
 def check_editor(image):
-    # The selected row: a long run of the highlight colour right of the face.
-    for y in range(0, FACE_SIZE[1]):
+    # The selected row: a long run of the highlight colour right of the face,
+    # below the buttons (Hold shows that colour while pressed).
+    for y in range(LIST_TOP, FACE_SIZE[1]):
         run = longest = 0
         for x in range(FACE_SIZE[0], image.width):
             run = run + 1 if is_selection_colour(image.at(x, y)) else 0
