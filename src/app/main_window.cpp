@@ -51,6 +51,10 @@ MainWindow::~MainWindow() {
 void MainWindow::connectControls() {
     scrollAdapter_ = new ScrollBarAdapter(
         scrollBar(), [this](ScrollRequest request, int thumb) { session_.scroll(request, thumb); });
+    connect(&listView(), &ReadingListView::tagEditOpened, this,
+            [this] { session_.tagEditOpened(); });
+    connect(&listView(), &ReadingListView::tagEditClosed, this,
+            [this] { session_.tagEditClosed(); });
     connect(&listView(), &ReadingListView::tagEdited, this, [this](int row, const QString& text) {
         const std::u16string wide(reinterpret_cast<const char16_t*>(text.utf16()),
                                   static_cast<std::size_t>(text.size()));

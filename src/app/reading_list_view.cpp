@@ -288,6 +288,7 @@ void ReadingListView::editTag() {
     editor_->show();
     editor_->setFocus();
     editor_->selectAll();
+    Q_EMIT tagEditOpened();
 }
 
 void ReadingListView::placeEditor() {
@@ -309,5 +310,6 @@ void ReadingListView::finishEdit(bool keep) {
     editor->deleteLater();
     if (hadFocus) setFocus();
     if (keep) Q_EMIT tagEdited(row, text);
+    Q_EMIT tagEditClosed();
     updateRow(row);
 }

@@ -14,7 +14,8 @@ class QLineEdit;
 // the end while the list follows the newest costs a scroll of the pixels
 // already shown and the painting of that one row, not of the whole view.
 // F2 or a double-click edits the selected row's tag; Ctrl+C copies its log
-// line; a tagged row shows its whole tag as a tooltip.
+// line; a tagged row shows its whole tag as a tooltip. Typed letters search
+// nothing: a jump to a matching row would move the chart with it.
 class ReadingListView : public QAbstractScrollArea {
     Q_OBJECT
   public:
@@ -48,8 +49,12 @@ class ReadingListView : public QAbstractScrollArea {
 
   Q_SIGNALS:
     void currentRowChanged(int row);
-    // A finished edit of a row's tag (Enter, or the focus leaving the editor).
+    // A row's tag editor opened; it closes with tagEditClosed, after
+    // tagEdited when the edit was finished (Enter, or the focus leaving the
+    // editor) rather than dropped (Escape, the list emptied).
+    void tagEditOpened();
     void tagEdited(int row, const QString& text);
+    void tagEditClosed();
 
   protected:
     void paintEvent(QPaintEvent* event) override;

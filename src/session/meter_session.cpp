@@ -95,10 +95,20 @@ void MeterSession::onMeterReading() {
 void MeterSession::addReadingLine(std::string line) {
     const std::size_t row = list_.appendRow({}, std::move(line));
     window_.rowsAppended(list_.rowCount());
-    if (view_.held) return;
-    window_.selectRow(row);
+    if (!followsNewReadings()) return;
+    selectRow(row);
     view_.firstMarker = 0;
     view_.secondMarker = 0;
+}
+
+bool MeterSession::followsNewReadings() const {
+    return !view_.held && !view_.dragging && !tagEditOpen_;
+}
+
+void MeterSession::selectRow(std::size_t row) {
+    selectingRow_ = true;
+    window_.selectRow(row);
+    selectingRow_ = false;
 }
 
 void MeterSession::saveAndClearWhenFull() {
@@ -176,6 +186,10 @@ void MeterSession::scroll(ScrollRequest request, int thumb) {
 }
 
 void MeterSession::listRowSelected(int row) {
+    if (!selectingRow_ && !view_.held) {
+        view_.held = true;
+        window_.setHoldChecked(true);
+    }
     const int position = revealListRow(view_, row, static_cast<int>(list_.rowCount()), chartWidth_,
                                        static_cast<int>(history_->count()));
     window_.setScrollPosition(position);
@@ -194,7 +208,7 @@ void MeterSession::chartReleased(ScreenPoint cursor, const ScreenRect& chart, bo
     if (!inside) return;
     const std::optional<int> row = holdOnSelection(view_, static_cast<int>(list_.rowCount()));
     window_.setHoldChecked(true);
-    if (row) window_.selectRow(static_cast<std::size_t>(*row));
+    if (row) selectRow(static_cast<std::size_t>(*row));
 }
 
 void MeterSession::portChosen(int index) {
@@ -202,6 +216,14 @@ void MeterSession::portChosen(int index) {
     // A new port does not reload the log: the list already holds it.
     link_.onPortSelected(readPortFromList(portList_));
     journal_.recordPort(settings_.port);
+}
+
+void MeterSession::tagEditOpened() {
+    tagEditOpen_ = true;
+}
+
+void MeterSession::tagEditClosed() {
+    tagEditOpen_ = false;
 }
 
 TagEditOutcome MeterSession::editTag(std::size_t row, std::optional<std::u16string_view> text) {

@@ -88,13 +88,20 @@ class MeterSession final : private ReadingListener, private LinkOwner {
     void zoomIn();
     void zoomOut();
     void scroll(ScrollRequest request, int thumb);
-    // A list row became selected (by the user, or by selectRow).
+    // A list row became selected. The list reports the session's own
+    // selections (SessionWindow::selectRow) too; any other is the user's, and
+    // holds the view as a click on the chart does.
     void listRowSelected(int row);
     // The chart's button went down or up; a release over the chart is a click.
     void chartPressed(ScreenPoint cursor, const ScreenRect& chart);
     void chartReleased(ScreenPoint cursor, const ScreenRect& chart, bool inside);
     // Index of the chosen entry of the port list.
     void portChosen(int index);
+    // A row's tag editor opened or closed (finished or cancelled). While it is
+    // open new readings neither select nor scroll, so the row stays the one
+    // being edited.
+    void tagEditOpened();
+    void tagEditClosed();
     // A finished tag edit (nothing: cancelled); see onTagEditEnd.
     TagEditOutcome editTag(std::size_t row, std::optional<std::u16string_view> text);
 
@@ -143,6 +150,11 @@ class MeterSession final : private ReadingListener, private LinkOwner {
     void reportPortHeld(std::uint32_t port) override;
 
     void addReadingLine(std::string line);
+    // New readings select the newest row unless the user has hold of the
+    // view: Hold, a tag being edited, or a drag over the chart.
+    bool followsNewReadings() const;
+    // Selects a row for the session's own reasons (not the user's choice).
+    void selectRow(std::size_t row);
     // A full ring is written out and cleared. When the log cannot be written
     // anywhere, every row is kept and the ring wraps; the save is tried again
     // the next time the ring fills.
@@ -187,6 +199,8 @@ class MeterSession final : private ReadingListener, private LinkOwner {
     bool started_ = false;
     bool shutDown_ = false;
     bool journalReported_ = false;
+    bool selectingRow_ = false;  // inside selectRow: the list's report is not the user's
+    bool tagEditOpen_ = false;
     // Changes to the list, counted so that each save knows whether it has news.
     std::uint64_t listChanges_ = 1;
     std::uint64_t savedAtChange_ = 0;

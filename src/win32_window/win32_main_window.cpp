@@ -525,6 +525,8 @@ void Win32MainWindow::rowsAppended(std::size_t rowCount) {
 }
 
 void Win32MainWindow::listEmptied() {
+    // An open editor's row is gone: its text must not land on a later row.
+    list_->cancelEdit();
     list_->setRowCount(0);
 }
 

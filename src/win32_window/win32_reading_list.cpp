@@ -153,6 +153,7 @@ bool Win32ReadingList::notify(const NMHDR& header, LRESULT& result) {
             const auto& info = reinterpret_cast<const NMLVDISPINFOW&>(header);
             editedRow_ = info.item.iItem;
             beginEdit();
+            session_.tagEditOpened();
             result = FALSE;  // let the edit go on
             return true;
         }
@@ -165,10 +166,15 @@ bool Win32ReadingList::notify(const NMHDR& header, LRESULT& result) {
                                  asU16(info.item.pszText, wcslen(info.item.pszText)));
                 ListView_RedrawItems(list_, row, row);
             }
+            session_.tagEditClosed();
             // The rows live in the session; the control keeps no text of its own.
             result = FALSE;
             return true;
         }
+        case LVN_ODFINDITEMW:
+            // No search by typed letters: the jump would move the chart with it.
+            result = -1;
+            return true;
         case LVN_KEYDOWN: {
             const auto& key = reinterpret_cast<const NMLVKEYDOWN&>(header);
             if (key.wVKey == VK_F2) {

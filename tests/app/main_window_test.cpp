@@ -316,18 +316,27 @@ TEST_F(MainWindowTest, TagEditSetsAndClearsTheFlagAndReachesTheSavedLog) {
     ReadingListView& view = window->listView();
     view.setFocus();
     QTest::keyClick(&view, Qt::Key_Home);
+    // The user's selection holds the view; a typed letter searches nothing.
+    EXPECT_TRUE(window->holdButton().isChecked());
+    QTest::keyClick(&view, Qt::Key_B);
+    EXPECT_EQ(currentRow(), 0);
     QTest::keyClick(&view, Qt::Key_F2);
     QLineEdit* editor = view.editor();
     ASSERT_NE(editor, nullptr);
     // At the default size the editor spans the row's free width, not the tag column.
     EXPECT_GE(editor->width(), 200);
     QTest::keyClicks(editor, QStringLiteral("probe "));
+    // With Hold let go, readings while the editor is open leave it on its row.
+    window->holdButton().click();
+    send(kVolts);
+    EXPECT_EQ(view.editor(), editor);
+    EXPECT_EQ(currentRow(), 0);
     editor->insert(QString::fromUtf8("\xCE\xA9 moved"));
     QTest::keyClick(editor, Qt::Key_Return);
     QCoreApplication::processEvents();  // the editor commits through the event loop
     EXPECT_EQ(session().readingList().row(0).tag, "probe  moved");
-    EXPECT_TRUE(session().history().atAge(2).tagged());
-    EXPECT_FALSE(session().history().atAge(1).tagged());
+    EXPECT_TRUE(session().history().atAge(3).tagged());
+    EXPECT_FALSE(session().history().atAge(2).tagged());
 
     // A double-click edits too.
     QTest::mouseDClick(view.viewport(), Qt::LeftButton, {}, view.rowRect(1).center());
@@ -345,7 +354,8 @@ TEST_F(MainWindowTest, TagEditSetsAndClearsTheFlagAndReachesTheSavedLog) {
     ASSERT_EQ(files.size(), 1u);
     EXPECT_EQ(readFileBytes(files[0]),
               " 3/07/2021  2:05:09PM    3.45 VDC,probe  moved\r\n"
-              " 3/07/2021  2:05:09PM    3.45 VDC,x\r\n");
+              " 3/07/2021  2:05:09PM    3.45 VDC,x\r\n"
+              " 3/07/2021  2:05:09PM    3.45 VDC\r\n");
 }
 
 TEST_F(MainWindowTest, EscapeSavesAndClosesFromAnyControlButFirstCancelsAnEdit) {

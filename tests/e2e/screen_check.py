@@ -8,7 +8,8 @@ ImageMagick's `import -window ID shot.ppm` writes them).
       for a negative reading.
   screen_check.py markers SHOT.ppm X...
       The chart shows a selection marker line at each window x given, and no
-      other one. With no X: no marker line at all.
+      other one. With no X: no marker line at all. An X written LO:HI is a
+      line anywhere from LO to HI (a line that moves with new readings).
 
   screen_check.py layout SHOT.ppm [SCALE]
       The controls stand where the dialog template puts them (at SCALE times
@@ -44,8 +45,10 @@ DIGIT_SLOTS = 5
 # Bar graph: segment i at x = 29 + 7.5 i, 3 wide, from y = 192 (at least 10 high).
 BAR_SEGMENTS = 41
 BAR_TOP, BAR_BOTTOM = 193, 200
-# A marker line spans most of the chart; nothing else draws long runs of it.
-MARKER_MIN_RUN = 100
+# A marker line spans the chart's height; nothing else draws that much of its
+# colour in one column. A dense trace and the MIN/MAX lines cross it, so the
+# column's pixels are counted, not one unbroken run.
+MARKER_MIN_PIXELS = 60
 # Sharp digits have at most this many half-tone edge pixels per ink pixel
 # (measured: 0.11 for a sheet drawn at twice the size shown at 1.5, 0.24 for
 # the plain sheet stretched to 1.5).
@@ -160,15 +163,10 @@ def is_marker_colour(rgb):
 
 
 def marker_columns(image):
-    """Centres of the vertical runs of the selection colour, adjacent columns merged."""
-    columns = []
-    for x in range(image.width):
-        run = longest = 0
-        for y in range(image.height):
-            run = run + 1 if is_marker_colour(image.at(x, y)) else 0
-            longest = max(longest, run)
-        if longest >= MARKER_MIN_RUN:
-            columns.append(x)
+    """Centres of the vertical lines of the selection colour, adjacent columns merged."""
+    columns = [x for x in range(image.width)
+               if sum(is_marker_colour(image.at(x, y)) for y in range(image.height))
+               >= MARKER_MIN_PIXELS]
     groups = []
     for x in columns:
         if groups and x - groups[-1][-1] <= 1:
@@ -179,14 +177,18 @@ def marker_columns(image):
 
 
 def check_markers(image, expected):
+    """`expected` holds (lo, hi) spans of x, one per line."""
     found = marker_columns(image)
     problems = []
-    for x in expected:
-        if not any(abs(x - f) <= 1 for f in found):
-            problems.append(f"no marker line at x={x} (found {found})")
+    near = lambda span, f: span[0] - 1 <= f <= span[1] + 1
+    for span in expected:
+        if not any(near(span, f) for f in found):
+            problems.append(f"no marker line at x={span[0]}..{span[1]} (found {found})")
     for f in found:
-        if not any(abs(x - f) <= 1 for x in expected):
+        if not any(near(span, f) for span in expected):
             problems.append(f"unexpected marker line at x={f}")
+    if not problems and len(found) != len(expected):
+        problems.append(f"{len(found)} marker lines instead of {len(expected)} (found {found})")
     return problems
 
 
@@ -353,14 +355,19 @@ def check_time_marks(image, expected):
     return problems
 
 
+# The list's top edge: 17 dialog units at 96 dpi.
+LIST_TOP = 28
+
+
 def is_selection_colour(rgb):
     r, g, b = rgb
     return max(rgb) - min(rgb) >= 0x40 and b >= r
 
 
 def check_editor(image):
-    # The selected row: a long run of the highlight colour right of the face.
-    for y in range(0, FACE_SIZE[1]):
+    # The selected row: a long run of the highlight colour right of the face,
+    # below the buttons (Hold shows that colour while pressed).
+    for y in range(LIST_TOP, FACE_SIZE[1]):
         run = longest = 0
         for x in range(FACE_SIZE[0], image.width):
             run = run + 1 if is_selection_colour(image.at(x, y)) else 0
@@ -447,7 +454,7 @@ def main(argv):
         problems = check_editor(image)
     else:
         try:
-            expected = [int(x) for x in argv[3:]]
+            expected = [tuple(int(v) for v in (x.split(":") * 2)[:2]) for x in argv[3:]]
         except ValueError:
             print(__doc__)
             return 2

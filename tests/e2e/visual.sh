@@ -116,53 +116,97 @@ case_tag_editor() {
     wait_for_picture "the tag editor is narrower than 200 px" editor
 }
 
-# A drag over the logged readings leaves the two selection lines where the
-# button went down and up, and the statistics come up in a tooltip.
+# Readings the running program has logged (its recovery journal keeps each one).
+logged_readings() {
+    sed -n 's/^R //p' "$XDG_DATA_HOME/Vorrelind/Zintavo/journal.txt" 2>/dev/null | wc -l
+}
+
+# Waits until the program has logged $1 more readings than now.
+wait_logged() {
+    local wanted=$(($(logged_readings) + $1)) deadline=$((SECONDS + 60))
+    while [ "$(logged_readings)" -lt $wanted ]; do
+        [ $SECONDS -lt $deadline ] || fail "only $(logged_readings) readings were logged"
+        sleep 0.05
+    done
+}
+
+# With the meter streaming at 2 and 17 readings a second: a drag over the
+# chart keeps its start line on the reading it was put on (moving left with
+# it) while the second follows the cursor; the release holds the view, so
+# later readings keep both lines, and the statistics come up in a tooltip.
+# Hold lets go. Then a tag typed slowly (a key each 300 ms) on a row clicked
+# lands on that row in the saved log, not on a newer reading.
 case_chart_drag() {
-    local home=$WORK/user
-    # No simulator: no new reading may clear the selection during the drag.
-    prepare_home "$home" 250
-    use_home "$home"
-    write_log "$home/history.log" 600
-    printf 'LogFile=%s\n' "$home/history.log" >>"$home/cfg/Vorrelind/Zintavo.conf"
-    start_program "$home"
-    xdotool windowfocus --sync "$WINDOW" 2>/dev/null || xdotool windowfocus "$WINDOW"
-    # Taken before the drag: until a selection has statistics there is no tooltip.
-    local before
-    before=$(popup_windows)
+    local home=$WORK/user rate from=560 to=300 y=330
+    for rate in 2 17; do
+        rm -rf "$home"
+        prepare_home "$home" $PORT
+        use_home "$home"
+        write_log "$home/history.log" 600
+        printf 'LogFile=%s\n' "$home/history.log" >>"$home/cfg/Vorrelind/Zintavo.conf"
+        start_sim "$home" --script "$home/script.txt" --repeat 0 --rate $rate
+        start_program "$home"
+        xdotool windowfocus --sync "$WINDOW" 2>/dev/null || xdotool windowfocus "$WINDOW"
+        wait_logged 3
+        # Taken before the drag: until a selection has statistics there is no tooltip.
+        local before
+        before=$(popup_windows)
 
-    # The chart fills the window's lower part; y = 330 is inside it.
-    local from=500 to=420 y=330
-    wait_for_picture "a marker line showed before any drag" markers
-    xdotool mousemove --window "$WINDOW" $from $y
-    sleep 0.3
-    xdotool mousedown 1
-    for x in $(seq $((from - 10)) -10 $to); do
-        xdotool mousemove --window "$WINDOW" "$x" $y
+        # The chart fills the window's lower part; y = 330 is inside it.
+        wait_for_picture "a marker line showed before any drag" markers
+        xdotool mousemove --window "$WINDOW" $from $y
+        sleep 0.3
+        xdotool mousedown 1
+        for x in $(seq $((from - 10)) -10 $to); do
+            xdotool mousemove --window "$WINDOW" "$x" $y
+            sleep 0.08
+        done
+        wait_for_picture "the selection lines did not follow the drag ($rate/s)" \
+            markers $((to + 10)):$from $to
+        xdotool mouseup 1
+        wait_logged 3
+        wait_for_picture "the selection lines went after the release ($rate/s)" \
+            markers 36:$from 36:$from
+
+        # Resting over the chart brings up the statistics.
+        xdotool mousemove --window "$WINDOW" $((to + 20)) $((y + 10))
         sleep 0.1
-    done
-    # The second line follows the cursor on the next ticks.
-    wait_for_picture "the selection lines did not follow the drag" markers $from $to
-    xdotool mouseup 1
-    # The release holds the view: the selection stays.
-    sleep 0.5
-    wait_for_picture "the selection lines went with the release" markers $from $to
+        xdotool mousemove --window "$WINDOW" $((to + 25)) $((y + 10))
+        local tip="" deadline=$((SECONDS + 30))
+        while [ -z "$tip" ] && [ $SECONDS -lt $deadline ]; do
+            tip=$(comm -13 <(echo "$before" | sort) <(popup_windows | sort) | head -n1)
+            [ -n "$tip" ] || sleep 0.2
+        done
+        [ -n "$tip" ] || fail "no tooltip appeared over the chart"
+        # Four lines of statistics: a single-line or empty tip is far lower.
+        local height
+        height=$(xwininfo -id "$tip" | sed -n 's/^ *Height: //p')
+        [ "${height:-0}" -ge 50 ] || fail "the tooltip is only ${height} px high"
 
-    # Resting over the chart brings up the statistics.
-    xdotool mousemove --window "$WINDOW" $((to + 20)) $((y + 10))
-    sleep 0.1
-    xdotool mousemove --window "$WINDOW" $((to + 25)) $((y + 10))
-    local tip="" deadline=$((SECONDS + 30))
-    while [ -z "$tip" ] && [ $SECONDS -lt $deadline ]; do
-        tip=$(comm -13 <(echo "$before" | sort) <(popup_windows | sort) | head -n1)
-        [ -n "$tip" ] || sleep 0.2
+        # Hold, shown pressed since the release, lets go: the next reading clears the lines.
+        xdotool mousemove --window "$WINDOW" 471 14 click 1
+        wait_for_picture "Hold did not let the view go ($rate/s)" markers
+        # The click lands near the list's top, well above the newest row.
+        local rows=$((600 + $(logged_readings)))
+        xdotool mousemove --window "$WINDOW" 420 40 click 1
+        xdotool type z  # a typed letter moves nothing
+        wait_logged 1  # a reading between the click and the editor
+        xdotool key F2
+        xdotool type --delay 300 tagtyped10
+        xdotool key Return
+        wait_logged 2
+        press_escape
+        wait_program
+        stop_sim
+        local log tagged
+        log=$(newest_log "$home/bin")
+        tagged=$(grep -n ',' "$log" | cut -d: -f1)
+        grep -q ',tagtyped10'$'\r''$' "$log" || fail "the tag did not reach the log whole ($rate/s)"
+        [ "$(echo "$tagged" | wc -l)" -eq 1 ] || fail "more than one row tagged ($rate/s)"
+        [ "$tagged" -gt $((rows - 30)) ] && [ "$tagged" -lt "$rows" ] ||
+            fail "the tag went to line $tagged, not the row clicked ($rate/s, $rows rows)"
+        echo "$rate/s: tooltip $height px high; tag on line $tagged, $rows rows at the click"
     done
-    [ -n "$tip" ] || fail "no tooltip appeared over the chart"
-    # Four lines of statistics: a single-line or empty tip is far lower.
-    local height
-    height=$(xwininfo -id "$tip" | sed -n 's/^ *Height: //p')
-    [ "${height:-0}" -ge 50 ] || fail "the tooltip is only ${height} px high"
-    echo "tooltip $tip, $height px high"
 }
 
 run_case

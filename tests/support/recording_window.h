@@ -65,6 +65,11 @@ class RecordingWindow final : public SessionWindow {
         selectedRow = row;
         if (session) session->listRowSelected(static_cast<int>(row));
     }
+    // The user selects a row (a click, a key): the list reports it.
+    void chooseRow(std::size_t row) {
+        selectedRow = row;
+        if (session) session->listRowSelected(static_cast<int>(row));
+    }
     void showScrollBar(const ScrollBarState& state) override {
         note("showScrollBar");
         scrollBar = state;

@@ -88,7 +88,7 @@ class SessionRig {
     void send(const MeterReading& r) {
         const auto frame = packFrame(r);
         device.feed({frame.begin(), frame.end()});
-        session->tick({}, {});
+        session->tick({-1, -1}, {});  // the cursor off the chart
     }
     std::vector<std::filesystem::path> logFiles() const {
         std::vector<std::filesystem::path> found;
