@@ -23,24 +23,34 @@ struct JournalRecord {
 // What a journal file holds: where its changes start from, the port of the
 // program that wrote it, and the changes.
 struct JournalContents {
-    bool started = false;        // a complete start record was found
+    bool started = false;        // it begins with a complete start record
     std::size_t rowsBefore = 0;  // rows the list held when the journal started
     std::string logFile;         // the log those rows came from
     std::uint32_t port = 0;      // the port its readings came from (0: not recorded)
     std::vector<JournalRecord> records;
+    std::size_t skipped = 0;  // whole records that make no sense (damage, not a crash)
 };
 
 // Reads journal text. Records end in CR LF; a last record without its line
-// end was torn by a crash and is ignored, as are records that make no sense.
+// end was torn by a crash and is ignored. Readings that are not reading
+// lines, tags with control characters and records of no known kind are
+// counted as skipped. A journal whose start record is lost still yields the
+// records that follow.
 JournalContents parseJournal(std::string_view content);
+
+struct JournalReplay {
+    std::size_t applied = 0;
+    std::size_t skipped = 0;  // the journal's own, and tags of rows it does not hold
+};
 
 // Applies a journal to the list and history just loaded from `logFile`, as
 // the log loader would have added its rows. A journal that started from
 // another log is already in a later log and is skipped; one that started
 // from an emptied list (Clear, full ring) first empties what was loaded, so
-// the list ends as it was when the program died. Returns the records applied.
-std::size_t replayJournal(const JournalContents& journal, std::string_view logFile,
-                          ReadingList& list, SampleHistory& history);
+// the list ends as it was when the program died. A journal without its start
+// adds its readings; its tags cannot be placed and are skipped.
+JournalReplay replayJournal(const JournalContents& journal, std::string_view logFile,
+                            ReadingList& list, SampleHistory& history);
 
 // The journals in the per-user data folder: one per running window, named
 // journal.txt, journal-2.txt, journal-3.txt, ... ("" when there is no folder).

@@ -2,6 +2,7 @@
 
 #include <cstddef>
 #include <string>
+#include <vector>
 
 #include "history/journal_file.h"
 #include "history/log_writer.h"
@@ -15,13 +16,17 @@ struct TakenJournals {
     RecoveryJournal own;       // this window's journal, locked for its whole run
     std::size_t replayed = 0;  // records put back into the list
     std::size_t logsWritten = 0;
+    // What the user should hear about: damaged records skipped, a journal
+    // that had lost its start.
+    std::vector<std::string> problems;
 };
 
 // At start-up, after the last log has been loaded into `list` and `history`:
 // every journal whose lock is free belongs to a run that died. One of this
 // window's port that continues the loaded log goes back into the list (and
 // becomes this window's journal); any other is written out as a log of its
-// own, named for its port, and deleted once that log is on disk. Journals
+// own, named for its port, and deleted once that log is on disk (so is one
+// that lost its start record: nothing says which log its rows follow). Journals
 // that other running windows hold are left alone. Without a journal of its
 // own to reuse, this window makes the first free one.
 TakenJournals takeJournals(JournalFiles& files, const std::string& dataFolder,

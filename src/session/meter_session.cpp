@@ -40,6 +40,8 @@ void MeterSession::start() {
     TakenJournals taken = takeJournals(services_.journalFiles, services_.paths.dataFolder,
                                        settings_, list_, *history_, logWriter_);
     journal_ = std::move(taken.own);
+    if (services_.reportProblem)
+        for (const std::string& problem : taken.problems) services_.reportProblem(problem);
     // Put back, the rows are saved at once; until that succeeds the journal keeps them.
     if (taken.replayed > 0)
         saveLogNow();

@@ -565,6 +565,7 @@ TEST_F(SessionTest, NextStartRecoversWhatARunThatDiedHadNotSaved) {
         std::vector<ReadingRow> rows;  // after the next start
         std::size_t files;             // logs on disk after the next start
         std::string log = {};          // the last log, when there is one at the first start
+        std::size_t problems = 0;      // reported by the next start
     } cases[] = {
         {"nothing logged", 100, [](SessionTest&) {}, {}, 0},
         {"readings and tags",
@@ -617,6 +618,29 @@ TEST_F(SessionTest, NextStartRecoversWhatARunThatDiedHadNotSaved) {
          },
          {},
          0},
+        {"damaged journal: only its reading lines and tags of its rows",
+         100,
+         [&](SessionTest& t) {
+             t.rig.send(kVolts);
+             writeFileBytes(t.rig.journalFile(), readFileBytes(t.rig.journalFile()) +
+                                                     "R not a reading line\r\nT 3 never\r\n");
+         },
+         {{"", kVoltsLine}},
+         1,
+         {},
+         1},
+        {"journal without its start: its readings go to a log of their own",
+         100,
+         [&](SessionTest& t) {
+             t.rig.send(kVolts);
+             t.rig.send(other);
+             const std::string journal = readFileBytes(t.rig.journalFile());
+             writeFileBytes(t.rig.journalFile(), journal.substr(journal.find("\r\n") + 2));
+         },
+         {},
+         1,
+         {},
+         1},
         // A run that died just after a full ring was saved shows that log again.
         {"after a full ring",
          2,
@@ -652,6 +676,7 @@ TEST_F(SessionTest, NextStartRecoversWhatARunThatDiedHadNotSaved) {
     for (const auto& c : cases) {
         for (const fs::path& f : rig.logFiles()) fs::remove(f);
         fs::remove(rig.journalFile());
+        rig.problems.clear();
         const fs::path lastLog = rig.binFolder() / "last.log";
         if (!c.log.empty()) writeFileBytes(lastLog, c.log);
         rig.store([&](Settings& s) {
@@ -680,6 +705,7 @@ TEST_F(SessionTest, NextStartRecoversWhatARunThatDiedHadNotSaved) {
                 << c.name << " row " << i;
         }
         EXPECT_EQ(rig.logFiles().size(), c.files) << c.name;
+        EXPECT_EQ(rig.problems.size(), c.problems) << c.name;
         EXPECT_TRUE(parseJournal(readFileBytes(rig.journalFile())).records.empty()) << c.name;
         // The log that holds the rows is named in the stored settings at once.
         EXPECT_EQ(rig.stored().logFile, session().settings().logFile) << c.name;
