@@ -21,6 +21,8 @@ constexpr char kStart = 'B';
 constexpr char kPort = 'P';
 constexpr char kReading = 'R';
 constexpr char kTag = 'T';
+constexpr char kSaveWritten = 'S';
+constexpr char kSaveMoving = 'M';
 
 // "<number> <rest>"; nothing when the number is missing or too large.
 struct NumberedText {
@@ -79,6 +81,13 @@ JournalContents parseJournal(std::string_view content) {
             kept = isReadingLine(body);
             if (kept)
                 journal.records.push_back({JournalRecord::Kind::Reading, 0, std::string(body)});
+        } else if (kind == kSaveWritten) {
+            kept = true;
+            journal.savedTemp = std::string(body);
+            journal.savedLog.clear();
+        } else if (kind == kSaveMoving) {
+            kept = !journal.savedTemp.empty();
+            if (kept) journal.savedLog = std::string(body);
         } else if (kind == kTag) {
             const std::optional<NumberedText> tag = splitNumber(body);
             kept = tag && !hasControlByte(tag->rest);
@@ -164,7 +173,8 @@ std::vector<std::string> journalPathsIn(std::string_view dataFolder) {
     return paths;
 }
 
-RecoveryJournal::RecoveryJournal(std::unique_ptr<JournalFile> file) : file_(std::move(file)) {
+RecoveryJournal::RecoveryJournal(std::unique_ptr<JournalFile> file, std::string path)
+    : file_(std::move(file)), path_(std::move(path)) {
     if (!file_ || !file_->isOpen()) {
         file_.reset();
         return;
@@ -207,6 +217,23 @@ void RecoveryJournal::appendTag(std::size_t row, std::string_view tag) {
 void RecoveryJournal::remove() {
     if (file_) file_->remove();
     file_.reset();
+}
+
+std::string RecoveryJournal::tempSuffix() const {
+    const std::string stem = fs::path(path_).stem().string();
+    return "." + (stem.empty() ? std::string("save") : stem) + ".tmp";
+}
+
+void RecoveryJournal::written(const std::string& temp) {
+    write(record(kSaveWritten, temp));
+}
+
+void RecoveryJournal::moving(const std::string& log) {
+    write(record(kSaveMoving, log));
+}
+
+void RecoveryJournal::abandoned() {
+    write(record(kSaveWritten, ""));
 }
 
 void RecoveryJournal::write(std::string_view bytes) {

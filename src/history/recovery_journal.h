@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "history/journal_file.h"
+#include "history/log_writer.h"
 #include "history/reading_list.h"
 #include "history/sample_history.h"
 
@@ -29,6 +30,10 @@ struct JournalContents {
     std::uint32_t port = 0;      // the port its readings came from (0: not recorded)
     std::vector<JournalRecord> records;
     std::size_t skipped = 0;  // whole records that make no sense (damage, not a crash)
+    // A save in progress: the whole temporary file that holds every row, and
+    // the log name it was being given (empty: none yet).
+    std::string savedTemp;
+    std::string savedLog;
 };
 
 // Reads journal text. Records end in CR LF; a last record without its line
@@ -62,7 +67,7 @@ std::vector<std::string> journalPathsIn(std::string_view dataFolder);
 // record per write, so that a crash, a kill or a power cut loses at most the
 // change in flight. The file stays locked for this program while it runs; a
 // journal without a file does nothing.
-class RecoveryJournal {
+class RecoveryJournal final : public SaveSteps {
   public:
     // Bytes set aside per record so that a full list can be journaled on a
     // disk that fills up while the program runs.
@@ -70,9 +75,9 @@ class RecoveryJournal {
 
     // No file: every call does nothing.
     RecoveryJournal() = default;
-    // Takes a locked journal file; a torn last record is cut off first so that
-    // new records follow whole ones.
-    explicit RecoveryJournal(std::unique_ptr<JournalFile> file);
+    // Takes a locked journal file, found at `path`; a torn last record is cut
+    // off first so that new records follow whole ones.
+    explicit RecoveryJournal(std::unique_ptr<JournalFile> file, std::string path = {});
 
     bool isOpen() const { return file_ != nullptr; }
     // A write failed since the last restart: the records after it are missing.
@@ -95,11 +100,19 @@ class RecoveryJournal {
     // The list is saved and the program ends: the journal goes with it.
     void remove();
 
+    // SaveSteps: the steps of a save of the list, so that a start after a
+    // kill finishes the save or puts the rows back, never both.
+    std::string tempSuffix() const override;
+    void written(const std::string& temp) override;
+    void moving(const std::string& log) override;
+    void abandoned() override;
+
   private:
     // Writes one record with a single write. After a failed write nothing is
     // written until the next restart, so that no record follows a torn one.
     void write(std::string_view record);
 
     std::unique_ptr<JournalFile> file_;
+    std::string path_;
     bool broken_ = false;
 };

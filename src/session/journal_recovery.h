@@ -16,13 +16,18 @@ struct TakenJournals {
     RecoveryJournal own;       // this window's journal, locked for its whole run
     std::size_t replayed = 0;  // records put back into the list
     std::size_t logsWritten = 0;
+    // The log now shown instead of the one the settings name: a save that
+    // died had already put the rows there (empty: none).
+    std::string logFile;
     // What the user should hear about: damaged records skipped, a journal
     // that had lost its start.
     std::vector<std::string> problems;
 };
 
 // At start-up, after the last log has been loaded into `list` and `history`:
-// every journal whose lock is free belongs to a run that died. One of this
+// every journal whose lock is free belongs to a run that died. A save it
+// records as whole is finished, and then its rows are in that log; otherwise
+// what its saves left is removed. One of this
 // window's port that continues the loaded log goes back into the list (and
 // becomes this window's journal); any other is written out as a log of its
 // own, named for its port, and deleted once that log is on disk (so is one

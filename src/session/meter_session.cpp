@@ -16,7 +16,8 @@ MeterSession::MeterSession(SessionServices services, SessionWindow& window)
       port_(services_.device, this),
       detection_(services_.ports, listedPorts_, services_.threads, services_.probeInterval),
       link_(port_, settings_, detection_, *this),
-      logWriter_(services_.paths, services_.clock, services_.beep, services_.reportProblem),
+      logWriter_(services_.paths, services_.clock, services_.beep, services_.reportProblem,
+                 services_.syncFile),
       rowLabel_([this](std::size_t row) {
           return row < list_.rowCount() ? windows1252ToUtf16(list_.row(row).tag) : std::u16string();
       }) {}
@@ -40,6 +41,10 @@ void MeterSession::start() {
     TakenJournals taken = takeJournals(services_.journalFiles, services_.paths.dataFolder,
                                        settings_, list_, *history_, logWriter_);
     journal_ = std::move(taken.own);
+    if (!taken.logFile.empty()) {
+        settings_.logFile = taken.logFile;
+        writeSettings();
+    }
     if (services_.reportProblem)
         for (const std::string& problem : taken.problems) services_.reportProblem(problem);
     // Put back, the rows are saved at once; until that succeeds the journal keeps them.
@@ -105,7 +110,7 @@ void MeterSession::addReadingLine(std::string line) {
 
 void MeterSession::saveAndClearWhenFull() {
     if (!history_->isFull()) return;
-    if (!logWriter_.saveLog(list_, settings_)) {
+    if (!logWriter_.saveLog(list_, settings_, &journal_)) {
         history_->wrap();
         return;
     }
@@ -236,7 +241,7 @@ bool MeterSession::saveIfChanged() {
 }
 
 bool MeterSession::saveLogNow() {
-    if (!logWriter_.saveLog(list_, settings_)) return false;
+    if (!logWriter_.saveLog(list_, settings_, &journal_)) return false;
     writeSettings();
     restartJournal();
     return true;

@@ -53,6 +53,9 @@ struct SessionServices {
     // Device name shown beside a port's number in the list ("" for none).
     std::function<std::string(std::uint32_t)> portLabel;
     std::chrono::milliseconds probeInterval{100};
+    // Hands a saved log to the disk before it takes its name (empty: the
+    // system's cache decides when).
+    std::function<bool(const std::string&)> syncFile;
 };
 
 // The program without its window: owns every record (settings, history ring,

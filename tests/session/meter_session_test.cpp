@@ -558,6 +558,19 @@ TEST_F(SessionTest, NextStartRecoversWhatARunThatDiedHadNotSaved) {
     const auto tag = [](SessionTest& t, std::size_t row, std::u16string_view text) {
         t.session().editTag(row, text);
     };
+    // What a save killed at `step` leaves: the temporary file (whole from step
+    // 1, when the journal counts it), then the name it was given.
+    const auto dieSaving = [](SessionTest& t, int step) {
+        const fs::path temp = t.rig.binFolder() / "zintavo.COM3.2021-03-07.14.05.journal.tmp";
+        const fs::path log = t.rig.binFolder() / "zintavo.COM3.2021-03-07.14.05.log";
+        const std::string rows = formatLog(t.session().readingList());
+        writeFileBytes(temp, step == 0 ? rows.substr(0, 10) : rows);
+        std::string records = step == 0 ? "" : "S " + temp.string() + "\r\n";
+        if (step >= 2) records += "M " + log.string() + "\r\n";
+        if (step >= 2) fs::create_hard_link(temp, log);
+        if (step >= 3) fs::remove(temp);
+        writeFileBytes(t.rig.journalFile(), readFileBytes(t.rig.journalFile()) + records);
+    };
     const struct {
         const char* name;
         std::uint32_t capacity;
@@ -641,6 +654,40 @@ TEST_F(SessionTest, NextStartRecoversWhatARunThatDiedHadNotSaved) {
          1,
          {},
          1},
+        {"killed writing a save: the journal's rows come back",
+         100,
+         [&](SessionTest& t) {
+             t.rig.send(kVolts);
+             t.rig.send(other);
+             dieSaving(t, 0);
+         },
+         {{"", kVoltsLine}, {"", otherLine}},
+         1},
+        {"killed after the save was whole: it gets its name",
+         100,
+         [&](SessionTest& t) {
+             t.rig.send(kVolts);
+             t.rig.send(other);
+             dieSaving(t, 1);
+         },
+         {{"", kVoltsLine}, {"", otherLine}},
+         1},
+        {"killed while the save got its name",
+         100,
+         [&](SessionTest& t) {
+             t.rig.send(kVolts);
+             dieSaving(t, 2);
+         },
+         {{"", kVoltsLine}},
+         1},
+        {"killed after the save had its name",
+         100,
+         [&](SessionTest& t) {
+             t.rig.send(kVolts);
+             dieSaving(t, 3);
+         },
+         {{"", kVoltsLine}},
+         1},
         // A run that died just after a full ring was saved shows that log again.
         {"after a full ring",
          2,
@@ -706,6 +753,8 @@ TEST_F(SessionTest, NextStartRecoversWhatARunThatDiedHadNotSaved) {
         }
         EXPECT_EQ(rig.logFiles().size(), c.files) << c.name;
         EXPECT_EQ(rig.problems.size(), c.problems) << c.name;
+        for (const auto& entry : fs::directory_iterator(rig.binFolder()))
+            EXPECT_NE(entry.path().extension(), ".tmp") << c.name;
         EXPECT_TRUE(parseJournal(readFileBytes(rig.journalFile())).records.empty()) << c.name;
         // The log that holds the rows is named in the stored settings at once.
         EXPECT_EQ(rig.stored().logFile, session().settings().logFile) << c.name;
@@ -727,7 +776,8 @@ struct SecondWindow {
                                   .beep = {},
                                   .reportProblem = {},
                                   .portLabel = {},
-                                  .probeInterval = std::chrono::milliseconds(1)},
+                                  .probeInterval = std::chrono::milliseconds(1),
+                                  .syncFile = {}},
                   window) {
         window.session = &session;
         session.start();
