@@ -189,15 +189,41 @@ bool LogWriter::saveLog(const ReadingList& list, Settings& settings, SaveSteps* 
         written = writeNewLogFile(utf8FromPath(dataFolder / pathFromUtf8(name).filename()), content,
                                   &secondError, steps, syncFile_);
     }
+    const std::string errors = firstError + (secondError.empty() ? "" : "; " + secondError);
+    std::string lastError;
+    const std::string lastResort =
+        written || !paths_.lastResortFolder ? std::string() : paths_.lastResortFolder(true);
+    if (!lastResort.empty()) {
+        written =
+            writeNewLogFile(utf8FromPath(pathFromUtf8(lastResort) / pathFromUtf8(name).filename()),
+                            content, &lastError, steps, syncFile_);
+        if (written) {
+            fs::permissions(pathFromUtf8(*written), fs::perms::owner_read | fs::perms::owner_write,
+                            ec);
+            if (beep_) beep_();
+            if (report_)
+                report_("the list of " + std::to_string(list.rowCount()) + " readings went to " +
+                        *written + ", in a temporary folder that may be emptied at the next " +
+                        "restart: no log folder could be written (" + errors + ")");
+        }
+    }
     if (!written) {
         if (beep_) beep_();
         if (report_) {
             report_("the list of " + std::to_string(list.rowCount()) +
-                    " readings could not be saved (" + firstError +
-                    (secondError.empty() ? "" : "; " + secondError) + ")");
+                    " readings could not be saved anywhere (" + errors +
+                    (lastError.empty() ? "" : "; " + lastError) + ")");
         }
         return false;
     }
     settings.logFile = std::move(*written);
     return true;
+}
+
+bool LogWriter::inLastResort(const std::string& log) const {
+    if (log.empty() || !paths_.lastResortFolder) return false;
+    const std::string folder = paths_.lastResortFolder(false);
+    std::error_code ec;
+    return !folder.empty() &&
+           fs::equivalent(pathFromUtf8(log).parent_path(), pathFromUtf8(folder), ec);
 }

@@ -28,8 +28,10 @@ class SaveSteps {
 
 // Writes the reading list to a new log file. The file goes into the folder
 // logFolderFor chooses, or into the per-user data folder when that place
-// cannot be written; an existing file is never replaced (a "-2", "-3", ...
-// suffix is added instead). One beep when neither place takes the file.
+// cannot be written, or at last into the paths' last resort folder (with a
+// beep and a report that names the file); an existing file is never replaced
+// (a "-2", "-3", ... suffix is added instead). One beep when no place takes
+// the file.
 class LogWriter {
   public:
     // `report` hears why a save failed, for the user or an administrator to find.
@@ -44,6 +46,9 @@ class LogWriter {
     // The rows are written to a temporary file first, which then takes the
     // log's name; `steps` hears each step.
     bool saveLog(const ReadingList& list, Settings& settings, SaveSteps* steps = nullptr) const;
+
+    // True when `log` is in the last resort folder, not where the user keeps logs.
+    bool inLastResort(const std::string& log) const;
 
     // Deletes what saves that died left in the log folders: the temporary
     // files ending in `tempSuffix`, except `keep`.

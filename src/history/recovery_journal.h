@@ -80,6 +80,7 @@ class RecoveryJournal final : public SaveSteps {
     explicit RecoveryJournal(std::unique_ptr<JournalFile> file, std::string path = {});
 
     bool isOpen() const { return file_ != nullptr; }
+    const std::string& path() const { return path_; }
     // A write failed since the last restart: the records after it are missing.
     bool broken() const { return broken_; }
 

@@ -63,19 +63,30 @@ void noteDamage(const std::string& path, const JournalContents& journal,
 
 }  // namespace
 
-TakenJournals takeJournals(JournalFiles& files, const std::string& dataFolder,
-                           const Settings& settings, ReadingList& list, SampleHistory& history,
-                           const LogWriter& writer) {
-    TakenJournals taken;
-    if (dataFolder.empty()) return taken;
-    std::error_code ec;
-    std::filesystem::create_directories(dataFolder, ec);
+namespace {
 
+// What a start needs while it goes through the journals of one folder after another.
+struct JournalTakeOver {
+    JournalFiles& files;
+    const Settings& settings;
+    ReadingList& list;
+    SampleHistory& history;
+    const LogWriter& writer;
+    TakenJournals taken;
     bool ownReplayed = false;
-    for (const std::string& path : journalPathsIn(dataFolder)) {
-        std::unique_ptr<JournalFile> file = files.make();
+};
+
+// The journals in `folder` that no running program holds. With `mayKeep`
+// one may become this window's; otherwise each is written out and goes.
+void takeFrom(JournalTakeOver& run, const std::string& folder, bool mayKeep) {
+    const Settings& settings = run.settings;
+    TakenJournals& taken = run.taken;
+    bool& ownReplayed = run.ownReplayed;
+    for (const std::string& path : journalPathsIn(folder)) {
+        std::unique_ptr<JournalFile> file = run.files.make();
         if (file->open(path) != JournalFile::Open::locked) continue;
         RecoveryJournal orphan(std::move(file), path);
+        const LogWriter& writer = run.writer;
         const JournalContents contents = orphan.read();
         // A journal written before ports were recorded counts as this port's.
         const bool samePort = contents.port == settings.port || contents.port == 0;
@@ -84,13 +95,13 @@ TakenJournals takeJournals(JournalFiles& files, const std::string& dataFolder,
         writer.removeLeftovers(orphan.tempSuffix());
         if (saved) {
             // Its rows are in that log: only a start that did not yet show it changes.
-            if (!ownReplayed && samePort &&
+            if (mayKeep && !ownReplayed && samePort &&
                 (contents.logFile == settings.logFile || *saved == settings.logFile)) {
                 ownReplayed = true;
                 if (*saved != settings.logFile) {
-                    list.clear();
-                    history.reset();
-                    loadLog(*saved, list, history);
+                    run.list.clear();
+                    run.history.reset();
+                    loadLog(*saved, run.list, run.history);
                     taken.logFile = *saved;
                 }
                 if (taken.own.isOpen()) taken.own.remove();
@@ -103,15 +114,17 @@ TakenJournals takeJournals(JournalFiles& files, const std::string& dataFolder,
         }
         if (contents.records.empty()) {
             // Nothing to recover: the first such file is reused, the rest go.
-            if (!taken.own.isOpen()) {
+            if (mayKeep && !taken.own.isOpen()) {
                 taken.own = std::move(orphan);
             } else {
                 orphan.remove();
             }
             continue;
         }
-        if (!ownReplayed && contents.started && samePort && contents.logFile == settings.logFile) {
-            const JournalReplay replay = replayJournal(contents, settings.logFile, list, history);
+        if (mayKeep && !ownReplayed && contents.started && samePort &&
+            contents.logFile == settings.logFile) {
+            const JournalReplay replay =
+                replayJournal(contents, settings.logFile, run.list, run.history);
             noteDamage(path, contents, replay, taken.problems);
             taken.replayed = replay.applied;
             ownReplayed = true;
@@ -128,15 +141,53 @@ TakenJournals takeJournals(JournalFiles& files, const std::string& dataFolder,
             orphan.remove();
         }
     }
-    for (int number = 1; !taken.own.isOpen() && number <= kMaxJournals; ++number) {
-        std::unique_ptr<JournalFile> file = files.make();
-        const std::string path = journalPath(dataFolder, number);
+}
+
+// This window's journal: the first free name in `folder`. A name that is
+// not a regular file (a folder, a FIFO, a link) is passed over.
+void makeOwn(JournalTakeOver& run, const std::string& folder) {
+    if (folder.empty()) return;
+    for (int number = 1; !run.taken.own.isOpen() && number <= kMaxJournals; ++number) {
+        std::unique_ptr<JournalFile> file = run.files.make();
+        const std::string path = journalPath(folder, number);
         const JournalFile::Open opened = file->open(path);
         if (opened == JournalFile::Open::locked) {
-            taken.own = RecoveryJournal(std::move(file), path);
-            writer.removeLeftovers(taken.own.tempSuffix());
+            run.taken.own = RecoveryJournal(std::move(file), path);
+            run.writer.removeLeftovers(run.taken.own.tempSuffix());
         }
-        if (opened == JournalFile::Open::failed) break;
+        std::error_code ec;
+        const auto status = std::filesystem::symlink_status(pathFromUtf8(path), ec);
+        const bool taken =
+            !ec && std::filesystem::exists(status) && !std::filesystem::is_regular_file(status);
+        if (opened == JournalFile::Open::failed && !taken) break;
     }
-    return taken;
+}
+
+}  // namespace
+
+TakenJournals takeJournals(JournalFiles& files, const UserPaths& paths, const Settings& settings,
+                           ReadingList& list, SampleHistory& history, const LogWriter& writer) {
+    JournalTakeOver run{files, settings, list, history, writer, {}, false};
+    if (!paths.dataFolder.empty()) {
+        std::error_code ec;
+        std::filesystem::create_directories(pathFromUtf8(paths.dataFolder), ec);
+        takeFrom(run, paths.dataFolder, true);
+    }
+    // Runs that had no other place left their journals in the last resort folder.
+    const auto lastResort = [&paths](bool create) {
+        return paths.lastResortFolder ? paths.lastResortFolder(create) : std::string();
+    };
+    if (const std::string folder = lastResort(false); !folder.empty()) takeFrom(run, folder, false);
+    makeOwn(run, paths.dataFolder);
+    if (!run.taken.own.isOpen()) {
+        makeOwn(run, lastResort(true));
+        run.taken.problems.push_back(
+            run.taken.own.isOpen()
+                ? "the recovery journal is " + run.taken.own.path() +
+                      ", in a temporary folder that may be emptied at the next restart: the "
+                      "data folder cannot be written"
+                : std::string("no recovery journal could be made anywhere: a crash would lose "
+                              "the readings since the last save"));
+    }
+    return std::move(run.taken);
 }

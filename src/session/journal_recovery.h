@@ -10,6 +10,7 @@
 #include "history/recovery_journal.h"
 #include "history/sample_history.h"
 #include "settings/settings.h"
+#include "settings/user_paths.h"
 
 // What a start takes over from the journals in the data folder.
 struct TakenJournals {
@@ -34,6 +35,8 @@ struct TakenJournals {
 // that lost its start record: nothing says which log its rows follow). Journals
 // that other running windows hold are left alone. Without a journal of its
 // own to reuse, this window makes the first free one.
-TakenJournals takeJournals(JournalFiles& files, const std::string& dataFolder,
-                           const Settings& settings, ReadingList& list, SampleHistory& history,
-                           const LogWriter& writer);
+// Journals left in the paths' last resort folder are written out as logs.
+// This window's own goes into the data folder, or into the last resort
+// folder when that cannot take it (reported, as is having none at all).
+TakenJournals takeJournals(JournalFiles& files, const UserPaths& paths, const Settings& settings,
+                           ReadingList& list, SampleHistory& history, const LogWriter& writer);

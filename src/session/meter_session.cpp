@@ -38,8 +38,8 @@ void MeterSession::start() {
 
     loadLog(settings_.logFile, list_, *history_);
     // Journals with records mean that runs ended without saving them.
-    TakenJournals taken = takeJournals(services_.journalFiles, services_.paths.dataFolder,
-                                       settings_, list_, *history_, logWriter_);
+    TakenJournals taken = takeJournals(services_.journalFiles, services_.paths, settings_, list_,
+                                       *history_, logWriter_);
     journal_ = std::move(taken.own);
     if (!taken.logFile.empty()) {
         settings_.logFile = taken.logFile;
@@ -114,6 +114,7 @@ void MeterSession::saveAndClearWhenFull() {
         history_->wrap();
         return;
     }
+    savedOutOfPlace_ = savedOutOfPlace_ || logWriter_.inLastResort(settings_.logFile);
     // The setting that names the new log is kept at once, so that a later
     // crash cannot point the next start at an older log.
     writeSettings();
@@ -233,7 +234,7 @@ bool MeterSession::saveIfChanged() {
     // Several endings may follow one another (session end, then quit); the
     // list is saved again only if it changed in between, or the last try failed.
     if (!started_) return false;
-    if (listSaved()) return true;
+    if (savedAtChange_ == listChanges_) return true;
     const std::uint64_t changes = listChanges_;
     if (!saveLogNow()) return false;
     savedAtChange_ = changes;
@@ -242,6 +243,7 @@ bool MeterSession::saveIfChanged() {
 
 bool MeterSession::saveLogNow() {
     if (!logWriter_.saveLog(list_, settings_, &journal_)) return false;
+    savedOutOfPlace_ = savedOutOfPlace_ || logWriter_.inLastResort(settings_.logFile);
     writeSettings();
     restartJournal();
     return true;
@@ -267,7 +269,7 @@ void MeterSession::shutDown(const WindowRect& normalFrame) {
     settings_.window = normalFrame;
     writeSettings();
     port_.close();
-    if (listSaved()) journal_.remove();
+    if (savedAtChange_ == listChanges_) journal_.remove();
 }
 
 void MeterSession::renderFace(Canvas& canvas) const {

@@ -114,8 +114,9 @@ class MeterSession final : private ReadingListener, private LinkOwner {
     // is now has been saved; otherwise the next start puts it back. Later
     // calls do nothing.
     void shutDown(const WindowRect& normalFrame);
-    // The list as it is now is on disk (the program may end with success).
-    bool listSaved() const { return savedAtChange_ == listChanges_; }
+    // The list as it is now is on disk where the user keeps logs, and so was
+    // every list this run saved (the program may end with success).
+    bool listSaved() const { return savedAtChange_ == listChanges_ && !savedOutOfPlace_; }
 
     // The panels, drawn from the records.
     void renderFace(Canvas& canvas) const;
@@ -189,6 +190,7 @@ class MeterSession final : private ReadingListener, private LinkOwner {
     bool started_ = false;
     bool shutDown_ = false;
     bool journalReported_ = false;
+    bool savedOutOfPlace_ = false;  // a save went to the last resort folder
     // Changes to the list, counted so that each save knows whether it has news.
     std::uint64_t listChanges_ = 1;
     std::uint64_t savedAtChange_ = 0;

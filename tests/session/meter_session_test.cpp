@@ -859,14 +859,63 @@ TEST_F(SessionTest, AFailedSaveAtCloseKeepsTheJournalForTheNextStart) {
     EXPECT_EQ(readFileBytes(rig.logFiles()[0]), kVoltsLine + "\r\n" + kVoltsLine + "\r\n");
 }
 
-TEST_F(SessionTest, WithoutAJournalTheProgramStillLogsAndSaves) {
-    writeFileBytes(dir.path() / "data", "not a folder");
-    rig.startOpen();
-    rig.send(kVolts);
-    session().saveIfChanged();
-    ASSERT_EQ(rig.logFiles().size(), 1u);
-    EXPECT_EQ(readFileBytes(rig.logFiles()[0]), kVoltsLine + "\r\n");
-    EXPECT_EQ(rig.beeps, 0);
+// Folders that cannot be written: the journal takes the next free name, then
+// the last resort folder, and so does the log; what went there is reported by
+// its name and the run does not end as a success.
+TEST_F(SessionTest, WithoutItsFoldersTheProgramStillLogsAndSaves) {
+    fs::path root;  // each case's own folder
+    const auto lastResort = [&] { return root / "private-tmp"; };
+    const struct {
+        const char* name;
+        std::function<void()> block;
+        const char* logFolder;  // where the readings went, under the case's folder
+        const char* journal;    // the run's journal ("": none)
+        std::size_t problems;
+    } cases[] = {
+        {"no data folder, no last resort", [&] { writeFileBytes(root / "data", "not a folder"); },
+         "bin", "", 1},
+        {"journal.txt a folder: the next name",
+         [&] { fs::create_directories(root / "data" / "journal.txt"); }, "bin",
+         "data/journal-2.txt", 0},
+        {"no folder takes them but the last resort",
+         [&] {
+             writeFileBytes(root / "data", "not a folder");
+             writeFileBytes(root / "blocker", "x");
+             rig.paths.executablePath = (root / "blocker" / "zintavo").string();
+             rig.paths.lastResortFolder = [&](bool create) {
+                 if (create) fs::create_directories(lastResort());
+                 return fs::is_directory(lastResort()) ? lastResort().string() : std::string();
+             };
+         },
+         "private-tmp", "private-tmp/journal.txt", 2},
+    };
+    int n = 0;
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        root = dir.path() / std::to_string(++n);
+        fs::create_directories(root / "bin");
+        rig.paths = UserPaths{(root / "bin" / "zintavo").string(), (root / "data").string(),
+                              (root / "cfg").string()};
+        rig.problems.clear();
+        rig.store([](Settings& st) { st.logFile.clear(); });
+        c.block();
+        rig.startOpen();
+        rig.send(kVolts);
+        if (*c.journal) {
+            EXPECT_EQ(readFileBytes(root / c.journal), "B 0 \r\nP 3\r\nR " + kVoltsLine + "\r\n");
+        }
+        EXPECT_TRUE(session().saveIfChanged());
+        const fs::path log = session().settings().logFile;
+        EXPECT_EQ(log.parent_path(), root / c.logFolder);
+        EXPECT_EQ(readFileBytes(log), kVoltsLine + "\r\n");
+        const bool outOfPlace = c.logFolder == std::string("private-tmp");
+        EXPECT_EQ(session().listSaved(), !outOfPlace);
+        ASSERT_EQ(rig.problems.size(), c.problems);
+        if (outOfPlace) {
+            EXPECT_NE(rig.problems.back().find(log.string()), std::string::npos);
+        }
+        rig.session.reset();
+    }
 }
 
 }  // namespace
