@@ -571,6 +571,12 @@ TEST_F(SessionTest, NextStartRecoversWhatARunThatDiedHadNotSaved) {
         if (step >= 3) fs::remove(temp);
         writeFileBytes(t.rig.journalFile(), readFileBytes(t.rig.journalFile()) + records);
     };
+    const auto killedSaving = [&](int step) {
+        return [&, step](SessionTest& t) {
+            t.rig.send(kVolts);
+            dieSaving(t, step);
+        };
+    };
     const struct {
         const char* name;
         std::uint32_t capacity;
@@ -654,40 +660,10 @@ TEST_F(SessionTest, NextStartRecoversWhatARunThatDiedHadNotSaved) {
          1,
          {},
          1},
-        {"killed writing a save: the journal's rows come back",
-         100,
-         [&](SessionTest& t) {
-             t.rig.send(kVolts);
-             t.rig.send(other);
-             dieSaving(t, 0);
-         },
-         {{"", kVoltsLine}, {"", otherLine}},
-         1},
-        {"killed after the save was whole: it gets its name",
-         100,
-         [&](SessionTest& t) {
-             t.rig.send(kVolts);
-             t.rig.send(other);
-             dieSaving(t, 1);
-         },
-         {{"", kVoltsLine}, {"", otherLine}},
-         1},
-        {"killed while the save got its name",
-         100,
-         [&](SessionTest& t) {
-             t.rig.send(kVolts);
-             dieSaving(t, 2);
-         },
-         {{"", kVoltsLine}},
-         1},
-        {"killed after the save had its name",
-         100,
-         [&](SessionTest& t) {
-             t.rig.send(kVolts);
-             dieSaving(t, 3);
-         },
-         {{"", kVoltsLine}},
-         1},
+        {"killed writing a save: rows back", 100, killedSaving(0), {{"", kVoltsLine}}, 1},
+        {"killed with the save whole: named", 100, killedSaving(1), {{"", kVoltsLine}}, 1},
+        {"killed while the save got its name", 100, killedSaving(2), {{"", kVoltsLine}}, 1},
+        {"killed after the save had its name", 100, killedSaving(3), {{"", kVoltsLine}}, 1},
         // A run that died just after a full ring was saved shows that log again.
         {"after a full ring",
          2,
