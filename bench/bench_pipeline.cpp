@@ -60,7 +60,8 @@ struct Pipeline {
                           .beep = {},
                           .reportProblem = {},
                           .portLabel = {},
-                          .probeInterval = std::chrono::milliseconds(100)},
+                          .probeInterval = std::chrono::milliseconds(100),
+                          .syncFile = {}},
                          window};
 };
 

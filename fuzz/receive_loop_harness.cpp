@@ -71,6 +71,7 @@ class Rig final : public SessionWindow {
                 .reportProblem = {},
                 .portLabel = {},
                 .probeInterval = std::chrono::milliseconds(1),
+                .syncFile = {},
             },
             *this);
         session->start();

@@ -9,6 +9,7 @@
 #include "app/native_event_filter.h"
 #include "app/system_notifications.h"
 #include "posix/port_map.h"
+#include "posix/posix_file_sync.h"
 #include "posix/posix_journal_file.h"
 #include "posix/posix_serial_device.h"
 #include "posix/posix_serial_ports.h"
@@ -60,6 +61,7 @@ int main(int argc, char** argv) {
             .reportProblem = [](std::string_view problem) { reportProblem("zintavo", problem); },
             .portLabel = [&portMap](std::uint32_t port) { return portMap.deviceLabel(port); },
             .probeInterval = std::chrono::milliseconds(100),
+            .syncFile = syncFileToDisk,
         },
         .cursorPos = {},
     });

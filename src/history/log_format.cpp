@@ -4,6 +4,8 @@
 #include <charconv>
 #include <cstdio>
 
+#include "history/windows1252.h"
+
 namespace {
 
 // Columns of the reading line with a four-digit year.
@@ -82,11 +84,21 @@ std::string numberedLogFileName(std::string_view name, int n) {
 
 namespace {
 
+// Control bytes (from a damaged log or journal) are left out: a log line never holds one.
+void appendText(std::string& out, std::string_view text) {
+    if (!hasControlByte(text)) {
+        out += text;
+        return;
+    }
+    for (char c : text)
+        if (!isControlByte(c)) out += c;
+}
+
 void appendLogLine(std::string& out, const ReadingRow& row) {
-    out += row.text;
+    appendText(out, row.text);
     if (!row.tag.empty()) {
         out += ',';
-        out += row.tag;
+        appendText(out, row.tag);
     }
 }
 

@@ -25,7 +25,7 @@ std::string numberedLogFileName(std::string_view name, int n);
 std::string formatLogLine(const ReadingRow& row);
 
 // The whole log text: per row the reading text, "," and the tag when it has
-// one, then CR LF. Texts and tags are written whole.
+// one, then CR LF. Texts and tags are written whole, without control bytes.
 std::string formatLog(const ReadingList& list);
 
 // The lines of a log: runs of up to kLogLineLimit characters between CR/LF

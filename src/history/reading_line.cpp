@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <charconv>
 
+#include "history/windows1252.h"
+
 namespace {
 
 // printf's "%<width>d" (pad ' ') or "%0<width>d" (pad '0') for one number.
@@ -66,4 +68,71 @@ std::string formatReadingLine(const LocalDateTime& when, const CountDigits& digi
     line += ' ';
     line += unit;
     return line;
+}
+
+namespace {
+
+// Reads the fixed pieces of a reading line from the front of a text.
+class LineScanner {
+  public:
+    explicit LineScanner(std::string_view text) : text_(text) {}
+
+    bool literal(std::string_view piece) {
+        if (!text_.starts_with(piece)) return false;
+        text_.remove_prefix(piece.size());
+        return true;
+    }
+    // `width` characters: digits, of which only the leading ones may be blank ("%2d").
+    bool paddedNumber(std::size_t width, bool blankLead) {
+        if (text_.size() < width) return false;
+        bool leading = blankLead;
+        for (std::size_t i = 0; i < width; ++i) {
+            const char c = text_[i];
+            if (leading && c == ' ' && i + 1 < width) continue;
+            if (c < '0' || c > '9') return false;
+            leading = false;
+        }
+        text_.remove_prefix(width);
+        return true;
+    }
+    bool digits() {
+        std::size_t n = 0;
+        while (n < text_.size() && text_[n] >= '0' && text_[n] <= '9') ++n;
+        text_.remove_prefix(n);
+        return n > 0;
+    }
+    // The value field: blanks, then a number of sign, digits and at most one
+    // point (none for a blank field), then the blank before the unit.
+    bool valueField() {
+        std::size_t i = text_.find_first_not_of(' ');
+        if (i == std::string_view::npos) return false;
+        const std::size_t number = i;
+        i = std::min(text_.find_first_not_of("-.0123456789", i), text_.size());
+        const std::string_view value = text_.substr(number, i - number);
+        if (value.find('.') != value.rfind('.') || value.find('-', 1) != std::string_view::npos)
+            return false;
+        // A blank field runs straight into the unit.
+        const std::size_t unit = value.empty() ? i : text_.find_first_not_of(' ', i);
+        if (unit == std::string_view::npos || (value.empty() ? unit == 0 : unit == i)) return false;
+        text_.remove_prefix(unit);
+        return true;
+    }
+    bool unit() const {
+        return !text_.empty() && text_.find(',') == std::string_view::npos &&
+               !hasControlByte(text_);
+    }
+
+  private:
+    std::string_view text_;
+};
+
+}  // namespace
+
+bool isReadingLine(std::string_view text) {
+    LineScanner line(text);
+    return line.paddedNumber(2, true) && line.literal("/") && line.paddedNumber(2, false) &&
+           line.literal("/") && line.digits() && line.literal(" ") && line.paddedNumber(2, true) &&
+           line.literal(":") && line.paddedNumber(2, false) && line.literal(":") &&
+           line.paddedNumber(2, false) && (line.literal("AM ") || line.literal("PM ")) &&
+           line.valueField() && line.unit();
 }

@@ -16,3 +16,8 @@ std::string formatValueField(const CountDigits& digits, bool negative, int decim
 // 14-15, the second in 17-18 and the value field starts at column 22.
 std::string formatReadingLine(const LocalDateTime& when, const CountDigits& digits, bool negative,
                               int decimalPosition, std::string_view unit);
+
+// True when `text` has the shape formatReadingLine writes: the date, the
+// 12-hour time, a value field (blank, or a number) and a unit, without a
+// comma (that would start a tag) or a control character.
+bool isReadingLine(std::string_view text);

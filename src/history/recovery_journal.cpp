@@ -8,7 +8,9 @@
 #include <utility>
 
 #include "history/log_reader.h"
+#include "history/reading_line.h"
 #include "history/tag_edit.h"
+#include "history/windows1252.h"
 
 namespace {
 
@@ -19,6 +21,8 @@ constexpr char kStart = 'B';
 constexpr char kPort = 'P';
 constexpr char kReading = 'R';
 constexpr char kTag = 'T';
+constexpr char kSaveWritten = 'S';
+constexpr char kSaveMoving = 'M';
 
 // "<number> <rest>"; nothing when the number is missing or too large.
 struct NumberedText {
@@ -57,43 +61,60 @@ JournalContents parseJournal(std::string_view content) {
                                 record.find_first_of("\r\n") == std::string_view::npos;
         const char kind = wellFormed ? record[0] : '\0';
         const std::string_view body = wellFormed ? record.substr(2) : std::string_view();
-        if (isFirst) {
-            // Without its start nothing says which rows the records follow.
-            const std::optional<NumberedText> start =
-                kind == kStart ? splitNumber(body) : std::nullopt;
-            if (!start) return journal;
-            journal.started = true;
-            journal.rowsBefore = start->number;
-            journal.logFile = std::string(start->rest);
+        bool kept = false;
+        if (kind == kStart) {
+            // Only the first record says which rows the others follow.
+            const std::optional<NumberedText> start = splitNumber(body);
+            kept = isFirst && start;
+            if (kept) {
+                journal.started = true;
+                journal.rowsBefore = start->number;
+                journal.logFile = std::string(start->rest);
+            }
         } else if (kind == kPort) {
             std::uint32_t port = 0;
             const char* bodyEnd = body.data() + body.size();
             const auto [stop, ec] = std::from_chars(body.data(), bodyEnd, port);
-            if (ec == std::errc() && stop == bodyEnd) journal.port = port;
+            kept = ec == std::errc() && stop == bodyEnd;
+            if (kept) journal.port = port;
         } else if (kind == kReading) {
-            journal.records.push_back({JournalRecord::Kind::Reading, 0, std::string(body)});
+            kept = isReadingLine(body);
+            if (kept)
+                journal.records.push_back({JournalRecord::Kind::Reading, 0, std::string(body)});
+        } else if (kind == kSaveWritten) {
+            kept = true;
+            journal.savedTemp = std::string(body);
+            journal.savedLog.clear();
+        } else if (kind == kSaveMoving) {
+            kept = !journal.savedTemp.empty();
+            if (kept) journal.savedLog = std::string(body);
         } else if (kind == kTag) {
-            if (const std::optional<NumberedText> tag = splitNumber(body))
+            const std::optional<NumberedText> tag = splitNumber(body);
+            kept = tag && !hasControlByte(tag->rest);
+            if (kept)
                 journal.records.push_back(
                     {JournalRecord::Kind::Tag, tag->number, std::string(tag->rest)});
         }
+        if (!kept) ++journal.skipped;
     }
     return journal;
 }
 
-std::size_t replayJournal(const JournalContents& journal, std::string_view logFile,
-                          ReadingList& list, SampleHistory& history) {
-    if (!journal.started || journal.logFile != logFile || journal.records.empty()) return 0;
-    if (journal.rowsBefore == 0 && list.rowCount() > 0) {
+JournalReplay replayJournal(const JournalContents& journal, std::string_view logFile,
+                            ReadingList& list, SampleHistory& history) {
+    JournalReplay replay;
+    if (journal.started && journal.logFile != logFile) return replay;
+    replay.skipped = journal.skipped;
+    if (journal.records.empty()) return replay;
+    if (journal.started && journal.rowsBefore == 0 && list.rowCount() > 0) {
         list.clear();
         history.reset();
     }
     const std::size_t loaded = list.rowCount();
-    std::size_t applied = 0;
     for (const JournalRecord& record : journal.records) {
         if (record.kind == JournalRecord::Kind::Reading) {
             appendLogLine(record.text, list, history);
-            ++applied;
+            ++replay.applied;
             continue;
         }
         // Rows logged since the start follow the loaded ones. Earlier rows are
@@ -101,17 +122,22 @@ std::size_t replayJournal(const JournalContents& journal, std::string_view logFi
         // so a journal started over more of them (a smaller ring now, or an
         // older program that loaded all) still finds its rows.
         std::optional<std::size_t> row;
-        if (record.row >= journal.rowsBefore) {
+        if (!journal.started) {
+            // Nothing says where its rows stand.
+        } else if (record.row >= journal.rowsBefore) {
             if (record.row - journal.rowsBefore < list.rowCount() - loaded)
                 row = loaded + (record.row - journal.rowsBefore);
         } else if (journal.rowsBefore - record.row <= loaded) {
             row = loaded - (journal.rowsBefore - record.row);
         }
-        if (!row) continue;
+        if (!row) {
+            ++replay.skipped;
+            continue;
+        }
         setRowTag(list, history, *row, record.text);
-        ++applied;
+        ++replay.applied;
     }
-    return applied;
+    return replay;
 }
 
 std::string journalPath(std::string_view dataFolder, int number) {
@@ -147,7 +173,8 @@ std::vector<std::string> journalPathsIn(std::string_view dataFolder) {
     return paths;
 }
 
-RecoveryJournal::RecoveryJournal(std::unique_ptr<JournalFile> file) : file_(std::move(file)) {
+RecoveryJournal::RecoveryJournal(std::unique_ptr<JournalFile> file, std::string path)
+    : file_(std::move(file)), path_(std::move(path)) {
     if (!file_ || !file_->isOpen()) {
         file_.reset();
         return;
@@ -190,6 +217,23 @@ void RecoveryJournal::appendTag(std::size_t row, std::string_view tag) {
 void RecoveryJournal::remove() {
     if (file_) file_->remove();
     file_.reset();
+}
+
+std::string RecoveryJournal::tempSuffix() const {
+    const std::string stem = fs::path(path_).stem().string();
+    return "." + (stem.empty() ? std::string("save") : stem) + ".tmp";
+}
+
+void RecoveryJournal::written(const std::string& temp) {
+    write(record(kSaveWritten, temp));
+}
+
+void RecoveryJournal::moving(const std::string& log) {
+    write(record(kSaveMoving, log));
+}
+
+void RecoveryJournal::abandoned() {
+    write(record(kSaveWritten, ""));
 }
 
 void RecoveryJournal::write(std::string_view bytes) {

@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "history/journal_file.h"
+#include "history/log_writer.h"
 #include "history/reading_list.h"
 #include "history/sample_history.h"
 
@@ -23,24 +24,38 @@ struct JournalRecord {
 // What a journal file holds: where its changes start from, the port of the
 // program that wrote it, and the changes.
 struct JournalContents {
-    bool started = false;        // a complete start record was found
+    bool started = false;        // it begins with a complete start record
     std::size_t rowsBefore = 0;  // rows the list held when the journal started
     std::string logFile;         // the log those rows came from
     std::uint32_t port = 0;      // the port its readings came from (0: not recorded)
     std::vector<JournalRecord> records;
+    std::size_t skipped = 0;  // whole records that make no sense (damage, not a crash)
+    // A save in progress: the whole temporary file that holds every row, and
+    // the log name it was being given (empty: none yet).
+    std::string savedTemp;
+    std::string savedLog;
 };
 
 // Reads journal text. Records end in CR LF; a last record without its line
-// end was torn by a crash and is ignored, as are records that make no sense.
+// end was torn by a crash and is ignored. Readings that are not reading
+// lines, tags with control characters and records of no known kind are
+// counted as skipped. A journal whose start record is lost still yields the
+// records that follow.
 JournalContents parseJournal(std::string_view content);
+
+struct JournalReplay {
+    std::size_t applied = 0;
+    std::size_t skipped = 0;  // the journal's own, and tags of rows it does not hold
+};
 
 // Applies a journal to the list and history just loaded from `logFile`, as
 // the log loader would have added its rows. A journal that started from
 // another log is already in a later log and is skipped; one that started
 // from an emptied list (Clear, full ring) first empties what was loaded, so
-// the list ends as it was when the program died. Returns the records applied.
-std::size_t replayJournal(const JournalContents& journal, std::string_view logFile,
-                          ReadingList& list, SampleHistory& history);
+// the list ends as it was when the program died. A journal without its start
+// adds its readings; its tags cannot be placed and are skipped.
+JournalReplay replayJournal(const JournalContents& journal, std::string_view logFile,
+                            ReadingList& list, SampleHistory& history);
 
 // The journals in the per-user data folder: one per running window, named
 // journal.txt, journal-2.txt, journal-3.txt, ... ("" when there is no folder).
@@ -52,7 +67,7 @@ std::vector<std::string> journalPathsIn(std::string_view dataFolder);
 // record per write, so that a crash, a kill or a power cut loses at most the
 // change in flight. The file stays locked for this program while it runs; a
 // journal without a file does nothing.
-class RecoveryJournal {
+class RecoveryJournal final : public SaveSteps {
   public:
     // Bytes set aside per record so that a full list can be journaled on a
     // disk that fills up while the program runs.
@@ -60,11 +75,12 @@ class RecoveryJournal {
 
     // No file: every call does nothing.
     RecoveryJournal() = default;
-    // Takes a locked journal file; a torn last record is cut off first so that
-    // new records follow whole ones.
-    explicit RecoveryJournal(std::unique_ptr<JournalFile> file);
+    // Takes a locked journal file, found at `path`; a torn last record is cut
+    // off first so that new records follow whole ones.
+    explicit RecoveryJournal(std::unique_ptr<JournalFile> file, std::string path = {});
 
     bool isOpen() const { return file_ != nullptr; }
+    const std::string& path() const { return path_; }
     // A write failed since the last restart: the records after it are missing.
     bool broken() const { return broken_; }
 
@@ -85,11 +101,19 @@ class RecoveryJournal {
     // The list is saved and the program ends: the journal goes with it.
     void remove();
 
+    // SaveSteps: the steps of a save of the list, so that a start after a
+    // kill finishes the save or puts the rows back, never both.
+    std::string tempSuffix() const override;
+    void written(const std::string& temp) override;
+    void moving(const std::string& log) override;
+    void abandoned() override;
+
   private:
     // Writes one record with a single write. After a failed write nothing is
     // written until the next restart, so that no record follows a torn one.
     void write(std::string_view record);
 
     std::unique_ptr<JournalFile> file_;
+    std::string path_;
     bool broken_ = false;
 };

@@ -6,12 +6,14 @@
 TagEditOutcome onTagEditEnd(ReadingList& list, SampleHistory& history, std::size_t row,
                             std::optional<std::u16string_view> text) {
     if (!text || row >= list.rowCount()) return TagEditOutcome::Unchanged;
-    if (text->size() > kTagEditLimit || text->find_first_of(u"\r\n") != std::u16string_view::npos)
-        return TagEditOutcome::Refused;
+    if (text->size() > kTagEditLimit) return TagEditOutcome::Refused;
     std::optional<std::string> tag = utf16ToWindows1252(*text);
-    // The saved line "text,tag" must stay one log line, or the reader would
-    // cut it into two rows (a very long row can come from a damaged log).
-    if (!tag || (!tag->empty() && list.row(row).text.size() + 1 + tag->size() > kLogLineLimit))
+    // Line breaks and other control characters (a paste can bring any) have
+    // no place in a log line. The saved line "text,tag" must stay one log
+    // line, or the reader would cut it into two rows (a very long row can
+    // come from a damaged log).
+    if (!tag || hasControlByte(*tag) ||
+        (!tag->empty() && list.row(row).text.size() + 1 + tag->size() > kLogLineLimit))
         return TagEditOutcome::Refused;
 
     setRowTag(list, history, row, std::move(*tag));

@@ -22,8 +22,8 @@ enum class TagEditOutcome {
 // cancelled. A non-empty tag marks the row's sample as tagged, an empty one
 // clears it. A row beyond the ring's capacity has no sample: only its label
 // changes. Texts the log cannot hold unchanged (characters outside
-// Windows-1252, line breaks, more than kTagEditLimit characters, a tag that
-// would not fit the row's log line) are refused.
+// Windows-1252, line breaks and other control characters, more than kTagEditLimit characters, a tag
+// that would not fit the row's log line) are refused.
 TagEditOutcome onTagEditEnd(ReadingList& list, SampleHistory& history, std::size_t row,
                             std::optional<std::u16string_view> text);
 

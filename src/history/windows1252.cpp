@@ -62,3 +62,9 @@ std::optional<std::string> utf16ToWindows1252(std::u16string_view text) {
     }
     return out;
 }
+
+bool hasControlByte(std::string_view text) {
+    for (char c : text)
+        if (isControlByte(c)) return true;
+    return false;
+}

@@ -20,3 +20,13 @@ std::optional<std::string> utf16ToWindows1252(std::u16string_view text);
 inline bool isWindows1252Representable(std::u16string_view text) {
     return utf16ToWindows1252(text).has_value();
 }
+
+// The C0 controls, DEL, and the five undefined bytes (which read as C1
+// controls): bytes that no tag or log line ever holds.
+inline bool isControlByte(char c) {
+    const auto byte = static_cast<unsigned char>(c);
+    return byte < 0x20 || byte == 0x7F || byte == 0x81 || byte == 0x8D || byte == 0x8F ||
+           byte == 0x90 || byte == 0x9D;
+}
+
+bool hasControlByte(std::string_view text);

@@ -1,8 +1,10 @@
 #include "posix/posix_user_paths.h"
 
 #include <pwd.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
+#include <cerrno>
 #include <cstdlib>
 #include <filesystem>
 #include <system_error>
@@ -20,10 +22,27 @@ std::optional<std::string> environmentValue(std::string_view name) {
     return std::nullopt;
 }
 
+// $TMPDIR (when absolute) or /tmp, then zintavo-<uid>: a shared folder, where
+// another user could have planted a file or a link of that name first.
+std::string privateTempFolder(bool create) {
+    const char* tmp = std::getenv("TMPDIR");
+    const std::string base = tmp != nullptr && tmp[0] == '/' ? tmp : "/tmp";
+    const std::string folder = base + "/zintavo-" + std::to_string(getuid());
+    if (create && ::mkdir(folder.c_str(), 0700) != 0 && errno != EEXIST) return {};
+    struct stat found {};
+    if (::lstat(folder.c_str(), &found) != 0 || !S_ISDIR(found.st_mode) ||
+        found.st_uid != getuid() || (found.st_mode & 077) != 0)
+        return {};
+    return folder;
+}
+
 }  // namespace
 
 UserPaths currentUserPaths() {
     std::error_code ec;
     std::string executable = std::filesystem::read_symlink("/proc/self/exe", ec).string();
-    return resolveUserPaths(UserFolderRules::xdg, environmentValue, std::move(executable));
+    UserPaths paths =
+        resolveUserPaths(UserFolderRules::xdg, environmentValue, std::move(executable));
+    paths.lastResortFolder = privateTempFolder;
+    return paths;
 }

@@ -2,6 +2,7 @@
 
 #include <cstddef>
 #include <string>
+#include <vector>
 
 #include "history/journal_file.h"
 #include "history/log_writer.h"
@@ -9,21 +10,33 @@
 #include "history/recovery_journal.h"
 #include "history/sample_history.h"
 #include "settings/settings.h"
+#include "settings/user_paths.h"
 
 // What a start takes over from the journals in the data folder.
 struct TakenJournals {
     RecoveryJournal own;       // this window's journal, locked for its whole run
     std::size_t replayed = 0;  // records put back into the list
     std::size_t logsWritten = 0;
+    // The log now shown instead of the one the settings name: a save that
+    // died had already put the rows there (empty: none).
+    std::string logFile;
+    // What the user should hear about: damaged records skipped, a journal
+    // that had lost its start.
+    std::vector<std::string> problems;
 };
 
 // At start-up, after the last log has been loaded into `list` and `history`:
-// every journal whose lock is free belongs to a run that died. One of this
+// every journal whose lock is free belongs to a run that died. A save it
+// records as whole is finished, and then its rows are in that log; otherwise
+// what its saves left is removed. One of this
 // window's port that continues the loaded log goes back into the list (and
 // becomes this window's journal); any other is written out as a log of its
-// own, named for its port, and deleted once that log is on disk. Journals
+// own, named for its port, and deleted once that log is on disk (so is one
+// that lost its start record: nothing says which log its rows follow). Journals
 // that other running windows hold are left alone. Without a journal of its
 // own to reuse, this window makes the first free one.
-TakenJournals takeJournals(JournalFiles& files, const std::string& dataFolder,
-                           const Settings& settings, ReadingList& list, SampleHistory& history,
-                           const LogWriter& writer);
+// Journals left in the paths' last resort folder are written out as logs.
+// This window's own goes into the data folder, or into the last resort
+// folder when that cannot take it (reported, as is having none at all).
+TakenJournals takeJournals(JournalFiles& files, const UserPaths& paths, const Settings& settings,
+                           ReadingList& list, SampleHistory& history, const LogWriter& writer);

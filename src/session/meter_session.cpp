@@ -16,7 +16,8 @@ MeterSession::MeterSession(SessionServices services, SessionWindow& window)
       port_(services_.device, this),
       detection_(services_.ports, listedPorts_, services_.threads, services_.probeInterval),
       link_(port_, settings_, detection_, *this),
-      logWriter_(services_.paths, services_.clock, services_.beep, services_.reportProblem),
+      logWriter_(services_.paths, services_.clock, services_.beep, services_.reportProblem,
+                 services_.syncFile),
       rowLabel_([this](std::size_t row) {
           return row < list_.rowCount() ? windows1252ToUtf16(list_.row(row).tag) : std::u16string();
       }) {}
@@ -37,9 +38,15 @@ void MeterSession::start() {
 
     loadLog(settings_.logFile, list_, *history_);
     // Journals with records mean that runs ended without saving them.
-    TakenJournals taken = takeJournals(services_.journalFiles, services_.paths.dataFolder,
-                                       settings_, list_, *history_, logWriter_);
+    TakenJournals taken = takeJournals(services_.journalFiles, services_.paths, settings_, list_,
+                                       *history_, logWriter_);
     journal_ = std::move(taken.own);
+    if (!taken.logFile.empty()) {
+        settings_.logFile = taken.logFile;
+        writeSettings();
+    }
+    if (services_.reportProblem)
+        for (const std::string& problem : taken.problems) services_.reportProblem(problem);
     // Put back, the rows are saved at once; until that succeeds the journal keeps them.
     if (taken.replayed > 0)
         saveLogNow();
@@ -113,10 +120,11 @@ void MeterSession::selectRow(std::size_t row) {
 
 void MeterSession::saveAndClearWhenFull() {
     if (!history_->isFull()) return;
-    if (!logWriter_.saveLog(list_, settings_)) {
+    if (!logWriter_.saveLog(list_, settings_, &journal_)) {
         history_->wrap();
         return;
     }
+    savedOutOfPlace_ = savedOutOfPlace_ || logWriter_.inLastResort(settings_.logFile);
     // The setting that names the new log is kept at once, so that a later
     // crash cannot point the next start at an older log.
     writeSettings();
@@ -248,7 +256,7 @@ bool MeterSession::saveIfChanged() {
     // Several endings may follow one another (session end, then quit); the
     // list is saved again only if it changed in between, or the last try failed.
     if (!started_) return false;
-    if (listSaved()) return true;
+    if (savedAtChange_ == listChanges_) return true;
     const std::uint64_t changes = listChanges_;
     if (!saveLogNow()) return false;
     savedAtChange_ = changes;
@@ -256,7 +264,8 @@ bool MeterSession::saveIfChanged() {
 }
 
 bool MeterSession::saveLogNow() {
-    if (!logWriter_.saveLog(list_, settings_)) return false;
+    if (!logWriter_.saveLog(list_, settings_, &journal_)) return false;
+    savedOutOfPlace_ = savedOutOfPlace_ || logWriter_.inLastResort(settings_.logFile);
     writeSettings();
     restartJournal();
     return true;
@@ -282,7 +291,7 @@ void MeterSession::shutDown(const WindowRect& normalFrame) {
     settings_.window = normalFrame;
     writeSettings();
     port_.close();
-    if (listSaved()) journal_.remove();
+    if (savedAtChange_ == listChanges_) journal_.remove();
 }
 
 void MeterSession::renderFace(Canvas& canvas) const {

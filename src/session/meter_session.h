@@ -53,6 +53,9 @@ struct SessionServices {
     // Device name shown beside a port's number in the list ("" for none).
     std::function<std::string(std::uint32_t)> portLabel;
     std::chrono::milliseconds probeInterval{100};
+    // Hands a saved log to the disk before it takes its name (empty: the
+    // system's cache decides when).
+    std::function<bool(const std::string&)> syncFile;
 };
 
 // The program without its window: owns every record (settings, history ring,
@@ -118,8 +121,9 @@ class MeterSession final : private ReadingListener, private LinkOwner {
     // is now has been saved; otherwise the next start puts it back. Later
     // calls do nothing.
     void shutDown(const WindowRect& normalFrame);
-    // The list as it is now is on disk (the program may end with success).
-    bool listSaved() const { return savedAtChange_ == listChanges_; }
+    // The list as it is now is on disk where the user keeps logs, and so was
+    // every list this run saved (the program may end with success).
+    bool listSaved() const { return savedAtChange_ == listChanges_ && !savedOutOfPlace_; }
 
     // The panels, drawn from the records.
     void renderFace(Canvas& canvas) const;
@@ -201,6 +205,7 @@ class MeterSession final : private ReadingListener, private LinkOwner {
     bool journalReported_ = false;
     bool selectingRow_ = false;  // inside selectRow: the list's report is not the user's
     bool tagEditOpen_ = false;
+    bool savedOutOfPlace_ = false;  // a save went to the last resort folder
     // Changes to the list, counted so that each save knows whether it has news.
     std::uint64_t listChanges_ = 1;
     std::uint64_t savedAtChange_ = 0;

@@ -15,6 +15,11 @@ struct UserPaths {
     // A packaged install: the executable's folder belongs to the system, so
     // logs go to the data folder.
     bool installed = false;
+    // The last place the readings can go when no folder above takes them: a
+    // private folder of this user under the system's temporary folder, made
+    // when `create` (0700) and checked to be this user's own, not a link and
+    // closed to others. Empty when there is none (or none made yet).
+    std::function<std::string(bool create)> lastResortFolder = nullptr;
     // Folder of COM<n> links that map port numbers to devices.
     std::string portFolder() const { return configFolder + "/Zintavo.ports"; }
     // The settings file of the INI store.

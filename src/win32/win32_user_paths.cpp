@@ -62,11 +62,33 @@ std::vector<std::string> installLocations() {
     return found;
 }
 
+namespace {
+
+// %TEMP%\Zintavo: the user's own temporary folder; a folder of that name that
+// is a link (a reparse point) is not taken.
+std::string privateTempFolder(bool create) {
+    wchar_t base[MAX_PATH + 1];
+    const DWORD length = GetTempPathW(MAX_PATH + 1, base);
+    if (length == 0 || length > MAX_PATH) return {};
+    const std::wstring folder = std::wstring(base, length) + L"Zintavo";
+    if (create && !CreateDirectoryW(folder.c_str(), nullptr) &&
+        GetLastError() != ERROR_ALREADY_EXISTS)
+        return {};
+    const DWORD attributes = GetFileAttributesW(folder.c_str());
+    if (attributes == INVALID_FILE_ATTRIBUTES || (attributes & FILE_ATTRIBUTE_DIRECTORY) == 0 ||
+        (attributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0)
+        return {};
+    return utf8FromWide(folder);
+}
+
+}  // namespace
+
 UserPaths currentUserPaths() {
     UserPaths paths =
         resolveUserPaths(UserFolderRules::windows, environmentValue, executablePath());
     // A copy the installer put anywhere counts as installed too.
     for (const std::string& folder : installLocations())
         if (insideWindowsFolder(paths.executablePath, folder)) paths.installed = true;
+    paths.lastResortFolder = privateTempFolder;
     return paths;
 }

@@ -4,6 +4,7 @@
 #include <commctrl.h>
 
 #include "time/clock.h"
+#include "win32/win32_file_sync.h"
 #include "win32/win32_gdiplus_canvas.h"
 #include "win32/win32_journal_file.h"
 #include "win32/win32_serial_device.h"
@@ -42,6 +43,7 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
             .reportProblem = [](std::string_view problem) { reportProblem("Zintavo", problem); },
             .portLabel = [](std::uint32_t port) { return serialDeviceName(port); },
             .probeInterval = std::chrono::milliseconds(100),
+            .syncFile = syncFileToDisk,
         },
         store);
     return window.run();

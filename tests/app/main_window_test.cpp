@@ -94,6 +94,7 @@ class MainWindowTest : public ::testing::Test {
                     .reportProblem = {},
                     .portLabel = {},
                     .probeInterval = std::chrono::milliseconds(1),
+                    .syncFile = {},
                 },
             .cursorPos = [this] { return cursor; },
         });

@@ -146,9 +146,9 @@ case_history_fill() {
     echo "${#logs[@]} logs, $full of them full"
 }
 
-# The disk fills while the program streams: the close cannot save the list,
-# says so (exit status, standard error) and keeps it in the journal, which had
-# its room set aside; the next start, with room again, saves every reading.
+# The disk fills while the program streams: the close saves the list in the
+# user's private temporary folder, names that file and ends with a failure
+# status; the next start, with room again, shows it and saves it in place.
 case_full_disk() {
     [ "$(id -u)" -eq 0 ] || skip "mounting a small filesystem needs root"
     local home=$WORK/user disk=$WORK/user/disk size
@@ -161,7 +161,8 @@ case_full_disk() {
     mv "$home/bin" "$disk/bin"
     ln -s "$disk/bin" "$home/bin"
     use_home "$home"
-    export XDG_DATA_HOME=$disk/data
+    export XDG_DATA_HOME=$disk/data TMPDIR=$WORK/tmp
+    mkdir -p "$TMPDIR"
     write_numbered_script "$home/numbered.txt" 5 1 9000
 
     start_sim "$home" --script "$home/numbered.txt" --rate 10
@@ -176,27 +177,31 @@ case_full_disk() {
     program_running && fail "the program did not end"
     wait "$PROGRAM_PID"
     local status=$?
-    [ $status -ne 0 ] || fail "a close that saved nothing ended with status 0"
-    grep -q "could not be saved" "$home/program.log" || fail "nothing said the list was lost"
+    [ $status -ne 0 ] || fail "a close that saved out of place ended with status 0"
     [ -z "$(find "$disk/bin" -name '*.log')" ] || fail "a log was written to a full disk"
+    # The last place left: the user's private temporary folder, named in the report.
     local kept
-    kept=$(cat "$disk"/data/Vorrelind/Zintavo/journal*.txt | sed -n 's/^R //p' | tr -d '\r' |
-        cut -c23- | awk '{ print $1 + 0 }')
-    [ "$(wc -l <<<"$kept")" -ge 30 ] || fail "the journal kept only $(wc -l <<<"$kept") readings"
-    expect_each_once "$(head -n1 <<<"$kept")" "$(tail -n1 <<<"$kept")" <<<"$kept"
+    kept=$(ls "$TMPDIR"/zintavo-"$(id -u)"/*.log 2>/dev/null) || fail "no log in the temporary folder"
+    grep -qF "went to $kept" "$home/program.log" || fail "nothing named $kept"
+    [ "$(stat -c %a "$kept")" = 600 ] && [ "$(stat -c %a "$(dirname "$kept")")" = 700 ] ||
+        fail "the temporary folder or its log is open to others"
+    [ "$(logged_setting)" = "$kept" ] || fail "LogFile does not name $kept"
+    local counts
+    counts=$(logged_counts "$kept") || fail "foreign lines"
+    [ "$(wc -l <<<"$counts")" -ge 30 ] || fail "only $(wc -l <<<"$counts") readings saved"
+    expect_each_once "$(head -n1 <<<"$counts")" "$(tail -n1 <<<"$counts")" <<<"$counts"
 
-    # Room again: the next start puts the list back and saves it at once.
+    # Room again: the next start shows them, and its close saves them where logs belong.
     rm -f "$disk/filler"
     start_program "$home"
     sleep 2
     press_escape
     wait_program
     stop_sim
-    local counts
-    counts=$(logged_counts $(ls -tr "$disk"/bin/*.log | head -n1)) || fail "foreign lines"
-    grep -qxF "$(tail -n1 <<<"$kept")" <<<"$counts" || fail "the last kept reading is not in the log"
-    expect_each_once "$(head -n1 <<<"$counts")" "$(tail -n1 <<<"$kept")" \
-        <<<"$(awk -v last="$(tail -n1 <<<"$kept")" '$1 <= last' <<<"$counts")"
+    local saved
+    saved=$(logged_counts $(ls -tr "$disk"/bin/*.log | head -n1)) || fail "foreign lines"
+    grep -qxF "$(tail -n1 <<<"$counts")" <<<"$saved" || fail "the last reading is not in the log"
+    kept=$counts
     echo "$(wc -l <<<"$kept") readings kept over the full disk, all saved after it"
 }
 

@@ -3,6 +3,7 @@
 # reading, and the next start brings each one back exactly once.
 # Usage: journal.sh <case> <zintavo binary> <zintavo-sim binary>
 source "$(dirname "$0")/lib.sh"
+source "$(dirname "$0")/fault_lib.sh"
 
 journal_file() { echo "$XDG_DATA_HOME/Vorrelind/Zintavo/journal.txt"; }
 
@@ -125,6 +126,49 @@ case_cycles() {
     [ "$(wc -l <"$final")" -gt "$kept" ] || fail "the last run's readings are missing"
     tail -n +"$((kept + 1))" "$final" >"$WORK/last_run"
     check_log_lines "$WORK/last_run" 1
+}
+
+# Killed at random moments around the saves of full lists, ten times, then a
+# clean run: every journaled reading is in a log, no log is cut short, longer
+# than the rows loaded and one list, or only a repeat; no temporary file stays.
+case_kill_save() {
+    local home=$WORK/user ring=20 logs f counts
+    prepare_home "$home" $PORT
+    printf 'ListCount=%s\n' $ring >>"$home/cfg/Vorrelind/Zintavo.conf"
+    use_home "$home"
+    write_numbered_script "$home/numbered.txt" 0 1 5000
+    start_sim "$home" --script "$home/numbered.txt" --rate 100
+    for _ in $(seq 10); do
+        start_program "$home"
+        logs=$(ls "$home"/bin/*.log 2>/dev/null | wc -l)
+        # Kills must come within milliseconds of a save: its temporary file, or already its log.
+        for _ in $(seq 20000); do
+            [ "$(ls "$home"/bin/*.{tmp,log} 2>/dev/null | wc -l)" -gt "$logs" ] && break
+        done
+        sleep "0.00$((RANDOM % 6))"
+        kill_program
+        journal_readings >>"$WORK/kept"
+    done
+    start_program "$home"
+    wait_journal_readings 1
+    press_escape
+    wait_program
+    stop_sim
+    journal_is_gone "after the last close"
+    ! compgen -G "$home/bin/*.tmp" >/dev/null || fail "temporary files stay: $(ls "$home"/bin/*.tmp)"
+    : >"$WORK/seen"
+    for f in $(ls -tr "$home"/bin/*.log); do
+        [ "$(tail -c2 "$f" | od -An -c | tr -d ' ')" = '\r\n' ] || fail "$f is cut short"
+        counts=$(logged_counts "$f") || fail "$f holds a line cut short or foreign"
+        [ "$(wc -l <<<"$counts")" -le $((2 * ring)) ] || fail "$f holds more than two lists"
+        [ -n "$(comm -23 <(sort -u <<<"$counts") <(sort -u "$WORK/seen"))" ] ||
+            fail "$f only repeats earlier logs"
+        sort -u <<<"$counts" >>"$WORK/seen"
+    done
+    counts=$(logged_counts "$WORK/kept") || fail "the journals held foreign lines"
+    [ -z "$(comm -23 <(sort -u <<<"$counts") <(sort -u "$WORK/seen"))" ] ||
+        fail "journaled readings in no log"
+    echo "$(wc -l <"$WORK/kept") readings journaled at the kills, all in a log"
 }
 
 run_case

@@ -245,6 +245,14 @@ TEST(SaveLog, NeverReplacesAnEarlierFile) {
         EXPECT_EQ(readFileBytes(name), formatLog(twoRowList()));
     }
     EXPECT_EQ(readFileBytes(w.besideExecutable()), "older log\r\n");
+    // More saves in one minute than it has numbered names before: still saved.
+    for (int n = 4; n <= 999; ++n)
+        writeFileBytes(
+            w.dir.file("bin/zintavo.COM3.2021-03-07.14.05-" + std::to_string(n) + ".log"), "x");
+    ASSERT_TRUE(w.writer.saveLog(twoRowList(), w.settings));
+    EXPECT_EQ(w.settings.logFile, w.dir.file("bin/zintavo.COM3.2021-03-07.14.05-1000.log"));
+    for (const auto& entry : fs::directory_iterator(w.dir.path() / "bin"))
+        EXPECT_EQ(entry.path().extension(), ".log") << "no temporary file stays";
 }
 
 TEST(SaveLog, FallsBackToTheDataFolderThenBeeps) {

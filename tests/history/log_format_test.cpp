@@ -52,6 +52,8 @@ TEST(FormatLogLine, IsTheRowsLineInTheLog) {
     EXPECT_EQ(formatLogLine(rows[0]), rows[0].text);
     EXPECT_EQ(formatLogLine(rows[1]), " 3/07/2021  2:05:10PM   -0.12 VDC,probe moved");
     EXPECT_EQ(joined, formatLog(list));
+    // A damaged list never puts a control byte into the log.
+    EXPECT_EQ(formatLogLine({std::string("t\0a\x01g", 5), "x\x7f"}), "x,tag");
 }
 
 TEST(NumberedLogFileName, SuffixGoesBeforeTheExtension) {

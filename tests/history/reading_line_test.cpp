@@ -71,6 +71,7 @@ TEST(FormatReadingLine, TwelveHourClockAndFixedColumns) {
             formatReadingLine(c.when, countDigits(static_cast<std::uint16_t>(c.count)), c.negative,
                               c.position, c.unit);
         EXPECT_EQ(line, c.line);
+        EXPECT_TRUE(isReadingLine(line)) << line;
         // With a four-digit year the log reader finds the time and the value by these columns.
         if (c.when.year >= 1000 && c.when.year <= 9999) {
             EXPECT_EQ(line[13], ':');

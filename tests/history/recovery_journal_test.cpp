@@ -26,6 +26,7 @@ TEST(ParseJournal, RecordsStartAndTornEnds) {
         std::size_t rowsBefore;
         std::string logFile;
         std::vector<JournalRecord> records;
+        std::size_t skipped = 0;
     };
     const std::string start = "B 2 /logs/a.log\r\n";
     const Case cases[] = {
@@ -61,9 +62,30 @@ TEST(ParseJournal, RecordsStartAndTornEnds) {
          true,
          2,
          "/logs/a.log",
-         {{Kind::Reading, 0, kLine1}}},
-        {"no start first", "R " + kLine1 + "\r\n" + start, false, 0, "", {}},
-        {"bad start number", "B x /logs/a.log\r\nR " + kLine1 + "\r\n", false, 0, "", {}},
+         {{Kind::Reading, 0, kLine1}},
+         1},
+        {"no start first: its records kept",
+         "R " + kLine1 + "\r\n" + start,
+         false,
+         0,
+         "",
+         {{Kind::Reading, 0, kLine1}},
+         1},
+        {"bad start number",
+         "B x /logs/a.log\r\nR " + kLine1 + "\r\n",
+         false,
+         0,
+         "",
+         {{Kind::Reading, 0, kLine1}},
+         1},
+        {"garbage: no reading line, control characters in a tag",
+         start + "R not a reading line\r\nR " + kLine1 + ",tag\r\nR " + kLine1 + "\x01\r\n" + "R " +
+             kLine1.substr(0, 20) + "\r\nT 0 a\x01" + std::string(1, '\0') + "b\r\n",
+         true,
+         2,
+         "/logs/a.log",
+         {},
+         5},
         {"LF alone ends nothing",
          start + "R " + kLine1 + "\nR " + kLine2 + "\n",
          true,
@@ -77,7 +99,8 @@ TEST(ParseJournal, RecordsStartAndTornEnds) {
          true,
          2,
          "/logs/a.log",
-         {{Kind::Tag, 4, "kept"}}},
+         {{Kind::Tag, 4, "kept"}},
+         6},
     };
     for (const Case& c : cases) {
         const JournalContents got = parseJournal(c.content);
@@ -85,6 +108,7 @@ TEST(ParseJournal, RecordsStartAndTornEnds) {
         EXPECT_EQ(got.rowsBefore, c.rowsBefore) << c.name;
         EXPECT_EQ(got.logFile, c.logFile) << c.name;
         EXPECT_EQ(got.records, c.records) << c.name;
+        EXPECT_EQ(got.skipped, c.skipped) << c.name;
     }
 }
 
@@ -109,6 +133,7 @@ TEST(ReplayJournal, AppendsRowsAndReplaysTags) {
         std::string content;
         std::size_t applied;
         std::vector<ExpectedRow> rows;
+        std::size_t skipped = 0;
     };
     const ExpectedRow row1{kLine1, "", false, 3.45f};
     const ExpectedRow row2{kLine2, "old", true, -0.12f};
@@ -126,7 +151,17 @@ TEST(ReplayJournal, AppendsRowsAndReplaysTags) {
          start + "T 0 first\r\nT 1 \r\n",
          2,
          {{kLine1, "first", true, 3.45f}, {kLine2, "", false, -0.12f}}},
-        {"tag beyond the rows ignored", start + "T 7 lost\r\n", 0, {row1, row2}},
+        {"tag beyond the rows skipped", start + "T 7 lost\r\n", 0, {row1, row2}, 1},
+        {"tag of a row that came later skipped",
+         start + "T 2 early\r\nR " + kLine3 + "\r\n",
+         1,
+         {row1, row2, row3},
+         1},
+        {"no start: readings kept, tags cannot be placed",
+         "R " + kLine3 + "\r\nT 2 lost\r\nR garbage\r\n",
+         1,
+         {row1, row2, row3},
+         2},
         {"from another log: already saved",
          "B 2 /logs/b.log\r\nR " + kLine3 + "\r\n",
          0,
@@ -138,22 +173,26 @@ TEST(ReplayJournal, AppendsRowsAndReplaysTags) {
         {"log shorter than the journal's start",
          "B 5 /logs/a.log\r\nT 1 earlier\r\nR " + kLine3 + "\r\nT 5 later\r\n",
          2,
-         {row1, row2, {kLine3, "later", true, 12.0f}}},
+         {row1, row2, {kLine3, "later", true, 12.0f}},
+         1},
         {"over a longer log: its rows count from the log's end",
          "B 5 /logs/a.log\r\nT 3 fourth\r\nT 2 gone\r\nR " + kLine3 + "\r\nT 4 fifth\r\n" +
              "T 5 later\r\nT 18446744073709551615 lost\r\n",
          4,
          {{kLine1, "fourth", true, 3.45f},
           {kLine2, "fifth", true, -0.12f},
-          {kLine3, "later", true, 12.0f}}},
+          {kLine3, "later", true, 12.0f}},
+         2},
         {"torn reading ignored", start + "R " + kLine3, 0, {row1, row2}},
     };
     for (const Case& c : cases) {
         ReadingList list;
         SampleHistory history(100);
         loadTwoRows(list, history);
-        EXPECT_EQ(replayJournal(parseJournal(c.content), "/logs/a.log", list, history), c.applied)
-            << c.name;
+        const JournalReplay replay =
+            replayJournal(parseJournal(c.content), "/logs/a.log", list, history);
+        EXPECT_EQ(replay.applied, c.applied) << c.name;
+        EXPECT_EQ(replay.skipped, c.skipped) << c.name;
         ASSERT_EQ(list.rowCount(), c.rows.size()) << c.name;
         ASSERT_EQ(history.count(), c.rows.size()) << c.name;
         for (std::size_t i = 0; i < c.rows.size(); ++i) {
@@ -172,7 +211,7 @@ TEST(ReplayJournal, RecoveredReadingsKeepTheirTimeOfDayAndWrapTheRing) {
     SampleHistory history(2);
     const std::string content =
         "B 0 \r\nR " + kLine1 + "\r\nR " + kLine2 + "\r\nR " + kLine3 + "\r\n";
-    EXPECT_EQ(replayJournal(parseJournal(content), "", list, history), 3u);
+    EXPECT_EQ(replayJournal(parseJournal(content), "", list, history).applied, 3u);
     EXPECT_EQ(list.rowCount(), 3u);
     EXPECT_EQ(history.position(), 1u);  // wrapped after the second, as the loader does
     EXPECT_FLOAT_EQ(history.slot(0).value, 12.0f);
@@ -227,7 +266,7 @@ TEST(RecoveryJournal, OpeningCutsATornRecordSoNewOnesFollowWholeOnes) {
         {"whole", whole, 2},
         {"torn record", whole + "R " + kLine2.substr(0, 9), 2},
         {"torn after CR", whole + "R " + kLine2 + "\r", 2},
-        {"torn start", "B 0 a.l", 0},
+        {"torn start: the records after it still count", "B 0 a.l", 1},
     };
     for (const Case& c : cases) {
         writeFileBytes(path, c.before);

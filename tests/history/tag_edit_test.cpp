@@ -26,6 +26,8 @@ TEST(OnTagEditEnd, SetsLabelAndSampleFlag) {
         {"not in the code page", 1, u"\u4e2d", TagEditOutcome::Refused, "old", true},
         {"line break", 1, u"a\nb", TagEditOutcome::Refused, "old", true},
         {"carriage return", 1, u"a\rb", TagEditOutcome::Refused, "old", true},
+        {"pasted NUL", 1, std::u16string(u"a\0b", 3), TagEditOutcome::Refused, "old", true},
+        {"pasted controls", 1, u"a\u0001\u007f\u0081", TagEditOutcome::Refused, "old", true},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);

@@ -596,6 +596,25 @@ TEST_F(SessionTest, NextStartRecoversWhatARunThatDiedHadNotSaved) {
     const auto tag = [](SessionTest& t, std::size_t row, std::u16string_view text) {
         t.session().editTag(row, text);
     };
+    // What a save killed at `step` leaves: the temporary file (whole from step
+    // 1, when the journal counts it), then the name it was given.
+    const auto dieSaving = [](SessionTest& t, int step) {
+        const fs::path temp = t.rig.binFolder() / "zintavo.COM3.2021-03-07.14.05.journal.tmp";
+        const fs::path log = t.rig.binFolder() / "zintavo.COM3.2021-03-07.14.05.log";
+        const std::string rows = formatLog(t.session().readingList());
+        writeFileBytes(temp, step == 0 ? rows.substr(0, 10) : rows);
+        std::string records = step == 0 ? "" : "S " + temp.string() + "\r\n";
+        if (step >= 2) records += "M " + log.string() + "\r\n";
+        if (step >= 2) fs::create_hard_link(temp, log);
+        if (step >= 3) fs::remove(temp);
+        writeFileBytes(t.rig.journalFile(), readFileBytes(t.rig.journalFile()) + records);
+    };
+    const auto killedSaving = [&](int step) {
+        return [&, step](SessionTest& t) {
+            t.rig.send(kVolts);
+            dieSaving(t, step);
+        };
+    };
     const struct {
         const char* name;
         std::uint32_t capacity;
@@ -603,6 +622,7 @@ TEST_F(SessionTest, NextStartRecoversWhatARunThatDiedHadNotSaved) {
         std::vector<ReadingRow> rows;  // after the next start
         std::size_t files;             // logs on disk after the next start
         std::string log = {};          // the last log, when there is one at the first start
+        std::size_t problems = 0;      // reported by the next start
     } cases[] = {
         {"nothing logged", 100, [](SessionTest&) {}, {}, 0},
         {"readings and tags",
@@ -655,6 +675,33 @@ TEST_F(SessionTest, NextStartRecoversWhatARunThatDiedHadNotSaved) {
          },
          {},
          0},
+        {"damaged journal: only its reading lines and tags of its rows",
+         100,
+         [&](SessionTest& t) {
+             t.rig.send(kVolts);
+             writeFileBytes(t.rig.journalFile(), readFileBytes(t.rig.journalFile()) +
+                                                     "R not a reading line\r\nT 3 never\r\n");
+         },
+         {{"", kVoltsLine}},
+         1,
+         {},
+         1},
+        {"journal without its start: its readings go to a log of their own",
+         100,
+         [&](SessionTest& t) {
+             t.rig.send(kVolts);
+             t.rig.send(other);
+             const std::string journal = readFileBytes(t.rig.journalFile());
+             writeFileBytes(t.rig.journalFile(), journal.substr(journal.find("\r\n") + 2));
+         },
+         {},
+         1,
+         {},
+         1},
+        {"killed writing a save: rows back", 100, killedSaving(0), {{"", kVoltsLine}}, 1},
+        {"killed with the save whole: named", 100, killedSaving(1), {{"", kVoltsLine}}, 1},
+        {"killed while the save got its name", 100, killedSaving(2), {{"", kVoltsLine}}, 1},
+        {"killed after the save had its name", 100, killedSaving(3), {{"", kVoltsLine}}, 1},
         // A run that died just after a full ring was saved shows that log again.
         {"after a full ring",
          2,
@@ -690,6 +737,7 @@ TEST_F(SessionTest, NextStartRecoversWhatARunThatDiedHadNotSaved) {
     for (const auto& c : cases) {
         for (const fs::path& f : rig.logFiles()) fs::remove(f);
         fs::remove(rig.journalFile());
+        rig.problems.clear();
         const fs::path lastLog = rig.binFolder() / "last.log";
         if (!c.log.empty()) writeFileBytes(lastLog, c.log);
         rig.store([&](Settings& s) {
@@ -718,6 +766,9 @@ TEST_F(SessionTest, NextStartRecoversWhatARunThatDiedHadNotSaved) {
                 << c.name << " row " << i;
         }
         EXPECT_EQ(rig.logFiles().size(), c.files) << c.name;
+        EXPECT_EQ(rig.problems.size(), c.problems) << c.name;
+        for (const auto& entry : fs::directory_iterator(rig.binFolder()))
+            EXPECT_NE(entry.path().extension(), ".tmp") << c.name;
         EXPECT_TRUE(parseJournal(readFileBytes(rig.journalFile())).records.empty()) << c.name;
         // The log that holds the rows is named in the stored settings at once.
         EXPECT_EQ(rig.stored().logFile, session().settings().logFile) << c.name;
@@ -739,7 +790,8 @@ struct SecondWindow {
                                   .beep = {},
                                   .reportProblem = {},
                                   .portLabel = {},
-                                  .probeInterval = std::chrono::milliseconds(1)},
+                                  .probeInterval = std::chrono::milliseconds(1),
+                                  .syncFile = {}},
                   window) {
         window.session = &session;
         session.start();
@@ -821,14 +873,63 @@ TEST_F(SessionTest, AFailedSaveAtCloseKeepsTheJournalForTheNextStart) {
     EXPECT_EQ(readFileBytes(rig.logFiles()[0]), kVoltsLine + "\r\n" + kVoltsLine + "\r\n");
 }
 
-TEST_F(SessionTest, WithoutAJournalTheProgramStillLogsAndSaves) {
-    writeFileBytes(dir.path() / "data", "not a folder");
-    rig.startOpen();
-    rig.send(kVolts);
-    session().saveIfChanged();
-    ASSERT_EQ(rig.logFiles().size(), 1u);
-    EXPECT_EQ(readFileBytes(rig.logFiles()[0]), kVoltsLine + "\r\n");
-    EXPECT_EQ(rig.beeps, 0);
+// Folders that cannot be written: the journal takes the next free name, then
+// the last resort folder, and so does the log; what went there is reported by
+// its name and the run does not end as a success.
+TEST_F(SessionTest, WithoutItsFoldersTheProgramStillLogsAndSaves) {
+    fs::path root;  // each case's own folder
+    const auto lastResort = [&] { return root / "private-tmp"; };
+    const struct {
+        const char* name;
+        std::function<void()> block;
+        const char* logFolder;  // where the readings went, under the case's folder
+        const char* journal;    // the run's journal ("": none)
+        std::size_t problems;
+    } cases[] = {
+        {"no data folder, no last resort", [&] { writeFileBytes(root / "data", "not a folder"); },
+         "bin", "", 1},
+        {"journal.txt a folder: the next name",
+         [&] { fs::create_directories(root / "data" / "journal.txt"); }, "bin",
+         "data/journal-2.txt", 0},
+        {"no folder takes them but the last resort",
+         [&] {
+             writeFileBytes(root / "data", "not a folder");
+             writeFileBytes(root / "blocker", "x");
+             rig.paths.executablePath = (root / "blocker" / "zintavo").string();
+             rig.paths.lastResortFolder = [&](bool create) {
+                 if (create) fs::create_directories(lastResort());
+                 return fs::is_directory(lastResort()) ? lastResort().string() : std::string();
+             };
+         },
+         "private-tmp", "private-tmp/journal.txt", 2},
+    };
+    int n = 0;
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        root = dir.path() / std::to_string(++n);
+        fs::create_directories(root / "bin");
+        rig.paths = UserPaths{(root / "bin" / "zintavo").string(), (root / "data").string(),
+                              (root / "cfg").string()};
+        rig.problems.clear();
+        rig.store([](Settings& st) { st.logFile.clear(); });
+        c.block();
+        rig.startOpen();
+        rig.send(kVolts);
+        if (*c.journal) {
+            EXPECT_EQ(readFileBytes(root / c.journal), "B 0 \r\nP 3\r\nR " + kVoltsLine + "\r\n");
+        }
+        EXPECT_TRUE(session().saveIfChanged());
+        const fs::path log = session().settings().logFile;
+        EXPECT_EQ(log.parent_path(), root / c.logFolder);
+        EXPECT_EQ(readFileBytes(log), kVoltsLine + "\r\n");
+        const bool outOfPlace = c.logFolder == std::string("private-tmp");
+        EXPECT_EQ(session().listSaved(), !outOfPlace);
+        ASSERT_EQ(rig.problems.size(), c.problems);
+        if (outOfPlace) {
+            EXPECT_NE(rig.problems.back().find(log.string()), std::string::npos);
+        }
+        rig.session.reset();
+    }
 }
 
 }  // namespace

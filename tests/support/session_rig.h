@@ -67,6 +67,7 @@ class SessionRig {
                 .reportProblem = [this](std::string_view p) { problems.emplace_back(p); },
                 .portLabel = {},
                 .probeInterval = std::chrono::milliseconds(1),
+                .syncFile = {},
             },
             window);
         window.session = session.get();
