@@ -24,9 +24,9 @@ inline bool isWindows1252Representable(std::u16string_view text) {
 // The C0 controls, DEL, and the five undefined bytes (which read as C1
 // controls): bytes that no tag or log line ever holds.
 inline bool isControlByte(char c) {
-    const auto byte = static_cast<unsigned char>(c);
-    return byte < 0x20 || byte == 0x7F || byte == 0x81 || byte == 0x8D || byte == 0x8F ||
-           byte == 0x90 || byte == 0x9D;
+    const auto code = static_cast<unsigned char>(c);
+    return code < 0x20 || code == 0x7F || code == 0x81 || code == 0x8D || code == 0x8F ||
+           code == 0x90 || code == 0x9D;
 }
 
 bool hasControlByte(std::string_view text);
