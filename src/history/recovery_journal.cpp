@@ -23,6 +23,8 @@ constexpr char kReading = 'R';
 constexpr char kTag = 'T';
 constexpr char kSaveWritten = 'S';
 constexpr char kSaveMoving = 'M';
+constexpr char kPieceSaving = 'K';
+constexpr char kPieceSaved = 'D';
 
 // "<number> <rest>"; nothing when the number is missing or too large.
 struct NumberedText {
@@ -36,6 +38,43 @@ std::optional<NumberedText> splitNumber(std::string_view body) {
     if (ec != std::errc() || next == end || *next != ' ') return std::nullopt;
     result.rest = std::string_view(next + 1, static_cast<std::size_t>(end - next - 1));
     return result;
+}
+
+// "<rows> <0|1>[ <log>]": the body of a piece's records.
+struct PieceMark {
+    std::size_t rows = 0;
+    bool empties = false;
+    std::string_view log;
+};
+std::optional<PieceMark> splitPiece(std::string_view body, bool withLog) {
+    const std::optional<NumberedText> numbered = splitNumber(body);
+    if (!numbered || numbered->rest.empty()) return std::nullopt;
+    const char flag = numbered->rest[0];
+    const std::string_view after = numbered->rest.substr(1);
+    if ((flag != '0' && flag != '1') || (withLog ? !after.starts_with(' ') : !after.empty()))
+        return std::nullopt;
+    return PieceMark{numbered->number, flag == '1', withLog ? after.substr(1) : std::string_view()};
+}
+
+// The index of the record after the first `readings` readings from `from`.
+std::size_t pastReadings(const std::vector<JournalRecord>& records, std::size_t from,
+                         std::size_t readings) {
+    for (; from < records.size() && readings > 0; ++from)
+        if (records[from].kind == JournalRecord::Kind::Reading) --readings;
+    return from;
+}
+
+void markSaved(JournalContents& journal, std::size_t& firstKept, std::size_t rows, bool emptied,
+               std::string log) {
+    const std::size_t gone = rows > journal.rowsBefore ? rows - journal.rowsBefore : 0;
+    firstKept = pastReadings(journal.records, firstKept, gone);
+    journal.started = true;
+    journal.rowsBefore = rows;
+    journal.emptied = emptied;
+    journal.logFile = std::move(log);
+    journal.savedTemp.clear();
+    journal.savedLog.clear();
+    journal.pieceSave = false;
 }
 
 std::string record(char kind, std::string_view body) {
@@ -53,6 +92,7 @@ std::string record(char kind, std::string_view body) {
 JournalContents parseJournal(std::string_view content) {
     JournalContents journal;
     bool first = true;
+    std::size_t firstKept = 0;  // records before it are in a saved piece
     for (std::size_t end = content.find(kLineEnd); end != std::string_view::npos;
          content.remove_prefix(end + kLineEnd.size()), end = content.find(kLineEnd)) {
         const std::string_view record = content.substr(0, end);
@@ -70,6 +110,7 @@ JournalContents parseJournal(std::string_view content) {
                 journal.started = true;
                 journal.rowsBefore = start->number;
                 journal.logFile = std::string(start->rest);
+                journal.emptied = start->number == 0;
             }
         } else if (kind == kPort) {
             std::uint32_t port = 0;
@@ -81,10 +122,27 @@ JournalContents parseJournal(std::string_view content) {
             kept = isReadingLine(body);
             if (kept)
                 journal.records.push_back({JournalRecord::Kind::Reading, 0, std::string(body)});
+        } else if (kind == kPieceSaving) {
+            const std::optional<PieceMark> piece = splitPiece(body, false);
+            kept = piece.has_value();
+            if (kept) {
+                journal.pieceSave = true;
+                journal.pieceRows = piece->rows;
+                journal.pieceEmpties = piece->empties;
+                journal.savedTemp.clear();
+                journal.savedLog.clear();
+            }
+        } else if (kind == kPieceSaved) {
+            const std::optional<PieceMark> piece = splitPiece(body, true);
+            kept = piece.has_value();
+            if (kept)
+                markSaved(journal, firstKept, piece->rows, piece->empties, std::string(piece->log));
         } else if (kind == kSaveWritten) {
             kept = true;
             journal.savedTemp = std::string(body);
             journal.savedLog.clear();
+            // An empty name: the save was given up.
+            if (body.empty()) journal.pieceSave = false;
         } else if (kind == kSaveMoving) {
             kept = !journal.savedTemp.empty();
             if (kept) journal.savedLog = std::string(body);
@@ -97,7 +155,16 @@ JournalContents parseJournal(std::string_view content) {
         }
         if (!kept) ++journal.skipped;
     }
+    journal.records.erase(journal.records.begin(),
+                          journal.records.begin() + static_cast<std::ptrdiff_t>(firstKept));
     return journal;
+}
+
+void applySavedPiece(JournalContents& journal, std::size_t rows, bool emptied, std::string log) {
+    std::size_t firstKept = 0;
+    markSaved(journal, firstKept, rows, emptied, std::move(log));
+    journal.records.erase(journal.records.begin(),
+                          journal.records.begin() + static_cast<std::ptrdiff_t>(firstKept));
 }
 
 JournalReplay replayJournal(const JournalContents& journal, std::string_view logFile,
@@ -106,7 +173,7 @@ JournalReplay replayJournal(const JournalContents& journal, std::string_view log
     if (journal.started && journal.logFile != logFile) return replay;
     replay.skipped = journal.skipped;
     if (journal.records.empty()) return replay;
-    if (journal.started && journal.rowsBefore == 0 && list.rowCount() > 0) {
+    if (journal.started && journal.emptied && list.rowCount() > 0) {
         list.clear();
         history.reset();
     }
@@ -212,6 +279,14 @@ void RecoveryJournal::appendReading(std::string_view text) {
 
 void RecoveryJournal::appendTag(std::size_t row, std::string_view tag) {
     write(record(kTag, std::to_string(row) + ' ' + std::string(tag)));
+}
+
+void RecoveryJournal::savingPiece(std::size_t rows, bool empties) {
+    write(record(kPieceSaving, std::to_string(rows) + (empties ? " 1" : " 0")));
+}
+
+void RecoveryJournal::pieceSaved(std::size_t rows, bool empties, std::string_view log) {
+    write(record(kPieceSaved, std::to_string(rows) + (empties ? " 1 " : " 0 ") + std::string(log)));
 }
 
 void RecoveryJournal::remove() {

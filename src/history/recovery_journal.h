@@ -27,14 +27,28 @@ struct JournalContents {
     bool started = false;        // it begins with a complete start record
     std::size_t rowsBefore = 0;  // rows the list held when the journal started
     std::string logFile;         // the log those rows came from
-    std::uint32_t port = 0;      // the port its readings came from (0: not recorded)
+    // The list was empty when its records start (Clear, a full ring): what a
+    // start loads from `logFile` is not part of it.
+    bool emptied = false;
+    std::uint32_t port = 0;  // the port its readings came from (0: not recorded)
     std::vector<JournalRecord> records;
     std::size_t skipped = 0;  // whole records that make no sense (damage, not a crash)
     // A save in progress: the whole temporary file that holds every row, and
     // the log name it was being given (empty: none yet).
     std::string savedTemp;
     std::string savedLog;
+    // That save holds only the rows numbered below `pieceRows` (readings
+    // replayed in pieces: the later ones are still only here), and the list
+    // was emptied after it when `pieceEmpties`.
+    bool pieceSave = false;
+    std::size_t pieceRows = 0;
+    bool pieceEmpties = false;
 };
+
+// The rows numbered below `rows` are in `log`: the records that made them go,
+// and the rest follow the list as it stood after that save (emptied, or
+// still holding them).
+void applySavedPiece(JournalContents& journal, std::size_t rows, bool emptied, std::string log);
 
 // Reads journal text. Records end in CR LF; a last record without its line
 // end was torn by a crash and is ignored. Readings that are not reading
@@ -98,6 +112,12 @@ class RecoveryJournal final : public SaveSteps {
     void appendReading(std::string_view text);
     // Row `row` got the tag `tag` (empty: its tag was removed).
     void appendTag(std::size_t row, std::string_view tag);
+    // Rows are numbered across the journal: its start's `rowsBefore` rows,
+    // then one per reading. A save of the rows below `rows` begins, while
+    // later ones stay only here; the list is emptied after it when `empties`.
+    void savingPiece(std::size_t rows, bool empties);
+    // That save is in `log`.
+    void pieceSaved(std::size_t rows, bool empties, std::string_view log);
     // The list is saved and the program ends: the journal goes with it.
     void remove();
 

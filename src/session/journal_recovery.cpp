@@ -20,7 +20,7 @@ bool writeOut(const JournalContents& journal, const Settings& settings, const Lo
               JournalReplay& replay, RecoveryJournal& steps) {
     ReadingList rows;
     const auto ring = std::make_unique<SampleHistory>(settings.listCount);
-    if (journal.started && journal.rowsBefore > 0) loadLog(journal.logFile, rows, *ring);
+    if (journal.started && !journal.emptied) loadLog(journal.logFile, rows, *ring);
     replay = replayJournal(journal, journal.logFile, rows, *ring);
     Settings named = settings;
     named.port = journal.port;
@@ -87,16 +87,31 @@ void takeFrom(JournalTakeOver& run, const std::string& folder, bool mayKeep) {
         if (file->open(path) != JournalFile::Open::locked) continue;
         RecoveryJournal orphan(std::move(file), path);
         const LogWriter& writer = run.writer;
-        const JournalContents contents = orphan.read();
+        JournalContents contents = orphan.read();
+        std::string logOfPiece;
         // A journal written before ports were recorded counts as this port's.
         const bool samePort = contents.port == settings.port || contents.port == 0;
-        const std::optional<std::string> saved = finishSave(contents, orphan.tempSuffix());
+        std::optional<std::string> saved = finishSave(contents, orphan.tempSuffix());
         // What else its saves left holds nothing the journal or a log lacks.
         writer.removeLeftovers(orphan.tempSuffix());
+        // Its rows are in that log: only a start that did not yet show it changes.
+        const bool showsSaved =
+            saved && mayKeep && !ownReplayed && samePort &&
+            (contents.logFile == settings.logFile || *saved == settings.logFile);
+        if (saved && contents.pieceSave) {
+            // A piece of a replay: the rows after it are still only in the journal.
+            applySavedPiece(contents, contents.pieceRows, contents.pieceEmpties, *saved);
+            if (showsSaved && *saved != settings.logFile) {
+                run.list.clear();
+                run.history.reset();
+                loadLog(*saved, run.list, run.history);
+                taken.logFile = *saved;
+            }
+            if (showsSaved) logOfPiece = *saved;
+            saved.reset();
+        }
         if (saved) {
-            // Its rows are in that log: only a start that did not yet show it changes.
-            if (mayKeep && !ownReplayed && samePort &&
-                (contents.logFile == settings.logFile || *saved == settings.logFile)) {
+            if (showsSaved) {
                 ownReplayed = true;
                 if (*saved != settings.logFile) {
                     run.list.clear();
@@ -122,11 +137,17 @@ void takeFrom(JournalTakeOver& run, const std::string& folder, bool mayKeep) {
             continue;
         }
         if (mayKeep && !ownReplayed && contents.started && samePort &&
-            contents.logFile == settings.logFile) {
-            const JournalReplay replay =
-                replayJournal(contents, settings.logFile, run.list, run.history);
+            (contents.logFile == settings.logFile || contents.logFile == logOfPiece)) {
+            // Put back on the ticks after the window shows, a ring at a time.
+            if (contents.emptied && run.list.rowCount() > 0) {
+                run.list.clear();
+                run.history.reset();
+            }
+            JournalReplay replay;
+            replay.skipped = contents.skipped;
             noteDamage(path, contents, replay, taken.problems);
-            taken.replayed = replay.applied;
+            taken.replayed = contents.records.size();
+            taken.toReplay = std::move(contents);
             ownReplayed = true;
             if (taken.own.isOpen()) taken.own.remove();
             taken.own = std::move(orphan);

@@ -15,7 +15,10 @@
 // What a start takes over from the journals in the data folder.
 struct TakenJournals {
     RecoveryJournal own;       // this window's journal, locked for its whole run
-    std::size_t replayed = 0;  // records put back into the list
+    std::size_t replayed = 0;  // records to put back into the list
+    // This window's journal when it holds what the list lacks: its records
+    // go into the list after the window shows, as logged readings do.
+    JournalContents toReplay;
     std::size_t logsWritten = 0;
     // The log now shown instead of the one the settings name: a save that
     // died had already put the rows there (empty: none).
@@ -29,8 +32,8 @@ struct TakenJournals {
 // every journal whose lock is free belongs to a run that died. A save it
 // records as whole is finished, and then its rows are in that log; otherwise
 // what its saves left is removed. One of this
-// window's port that continues the loaded log goes back into the list (and
-// becomes this window's journal); any other is written out as a log of its
+// window's port that continues the loaded log becomes this window's journal,
+// its records left in `toReplay` for the list; any other is written out as a log of its
 // own, named for its port, and deleted once that log is on disk (so is one
 // that lost its start record: nothing says which log its rows follow). Journals
 // that other running windows hold are left alone. Without a journal of its

@@ -1,8 +1,10 @@
 #include "session/meter_session.h"
 
+#include <iterator>
 #include <utility>
 
 #include "face/meter_face.h"
+#include "history/log_format.h"
 #include "history/log_reader.h"
 #include "history/logged_reading.h"
 #include "history/windows1252.h"
@@ -47,11 +49,12 @@ void MeterSession::start() {
     }
     if (services_.reportProblem)
         for (const std::string& problem : taken.problems) services_.reportProblem(problem);
-    // Put back, the rows are saved at once; until that succeeds the journal keeps them.
-    if (taken.replayed > 0)
-        saveLogNow();
-    else
-        restartJournal();
+    // The journal keeps what is put back until the list holding it is saved.
+    toReplay_.assign(std::make_move_iterator(taken.toReplay.records.begin()),
+                     std::make_move_iterator(taken.toReplay.records.end()));
+    firstJournalRow_ = static_cast<std::int64_t>(taken.toReplay.rowsBefore) -
+                       static_cast<std::int64_t>(list_.rowCount());
+    if (toReplay_.empty()) restartJournal();
     if (list_.rowCount() > 0) {
         window_.rowsAppended(list_.rowCount());
         window_.scrollToRow(list_.rowCount() - 1);
@@ -72,6 +75,7 @@ void MeterSession::panelsResized(int faceWidth, int faceHeight, int chartWidth, 
 }
 
 void MeterSession::tick(ScreenPoint cursor, const ScreenRect& chart) {
+    replayPiece();
     link_.tick();
     updateFace();
     faceTick(face_, static_cast<std::uint32_t>(port_.linkActivity));
@@ -87,6 +91,11 @@ void MeterSession::onMeterReading() {
     if (std::optional<LoggedReading> logged = decideLogging(port_.reading, services_.clock)) {
         journal_.appendReading(logged->line);
         checkJournal();
+        if (!toReplay_.empty()) {
+            // It follows the readings still to be put back.
+            toReplay_.push_back({JournalRecord::Kind::Reading, 0, std::move(logged->line)});
+            return;
+        }
         addReadingLine(std::move(logged->line));
         history_->append(logged->value, logged->timeOfDay, false);
         ++listChanges_;
@@ -132,6 +141,53 @@ void MeterSession::saveAndClearWhenFull() {
     restartJournal();
 }
 
+void MeterSession::replayPiece() {
+    if (toReplay_.empty()) return;
+    const std::size_t before = list_.rowCount();
+    while (!toReplay_.empty() && !history_->isFull()) {
+        const JournalRecord record = std::move(toReplay_.front());
+        toReplay_.pop_front();
+        if (record.kind == JournalRecord::Kind::Reading) {
+            // As a live reading: the ring fills rather than wraps.
+            const LogLine parsed = parseLogLine(record.text);
+            history_->append(parsed.value, parsed.timeOfDay, false);
+            list_.appendRow({}, std::string(parsed.text));
+            continue;
+        }
+        const std::int64_t row = static_cast<std::int64_t>(record.row) - firstJournalRow_;
+        if (row >= 0 && static_cast<std::size_t>(row) < list_.rowCount())
+            setRowTag(list_, *history_, static_cast<std::size_t>(row), record.text);
+    }
+    ++listChanges_;
+    if (list_.rowCount() > before) {
+        window_.rowsAppended(list_.rowCount());
+        if (followsNewReadings()) selectRow(list_.rowCount() - 1);
+    }
+    updateScrollBar();
+    window_.invalidateChart();
+    if (history_->isFull() && !toReplay_.empty()) {
+        if (savePiece(true)) clearHistory();
+        return;
+    }
+    saveAndClearWhenFull();
+    if (toReplay_.empty() && list_.rowCount() > 0) saveLogNow();
+}
+
+bool MeterSession::savePiece(bool empties) {
+    const auto rows = static_cast<std::size_t>(firstJournalRow_) + list_.rowCount();
+    journal_.savingPiece(rows, empties);
+    if (!logWriter_.saveLog(list_, settings_, &journal_)) {
+        history_->wrap();
+        return false;
+    }
+    savedOutOfPlace_ = savedOutOfPlace_ || logWriter_.inLastResort(settings_.logFile);
+    writeSettings();
+    journal_.pieceSaved(rows, empties, settings_.logFile);
+    checkJournal();
+    if (empties) firstJournalRow_ = static_cast<std::int64_t>(rows);
+    return true;
+}
+
 void MeterSession::clearHistory() {
     list_.clear();
     history_->reset();
@@ -162,8 +218,17 @@ void MeterSession::showFaceChanges() {
 }
 
 void MeterSession::clear() {
-    clearHistory();
-    restartJournal();
+    if (toReplay_.empty()) {
+        clearHistory();
+        restartJournal();
+    } else {
+        // The records still to be put back stay in the journal; what the list
+        // held goes, as a save that emptied it would.
+        const auto rows = static_cast<std::size_t>(firstJournalRow_) + list_.rowCount();
+        clearHistory();
+        journal_.pieceSaved(rows, true, settings_.logFile);
+        firstJournalRow_ = static_cast<std::int64_t>(rows);
+    }
     ++listChanges_;
     updateScrollBar();
     window_.invalidateChart();
@@ -237,7 +302,8 @@ void MeterSession::tagEditClosed() {
 TagEditOutcome MeterSession::editTag(std::size_t row, std::optional<std::u16string_view> text) {
     const TagEditOutcome outcome = onTagEditEnd(list_, *history_, row, text);
     if (outcome != TagEditOutcome::Changed) return outcome;
-    journal_.appendTag(row, list_.row(row).tag);
+    journal_.appendTag(static_cast<std::size_t>(firstJournalRow_ + static_cast<std::int64_t>(row)),
+                       list_.row(row).tag);
     checkJournal();
     ++listChanges_;
     window_.invalidateChart();
@@ -264,6 +330,7 @@ bool MeterSession::saveIfChanged() {
 }
 
 bool MeterSession::saveLogNow() {
+    if (!toReplay_.empty()) return savePiece(false);
     if (!logWriter_.saveLog(list_, settings_, &journal_)) return false;
     savedOutOfPlace_ = savedOutOfPlace_ || logWriter_.inLastResort(settings_.logFile);
     writeSettings();
@@ -272,6 +339,7 @@ bool MeterSession::saveLogNow() {
 }
 
 void MeterSession::restartJournal() {
+    firstJournalRow_ = 0;
     journal_.restart(list_.rowCount(), settings_.logFile, settings_.port, settings_.listCount);
     checkJournal();
 }
@@ -291,7 +359,7 @@ void MeterSession::shutDown(const WindowRect& normalFrame) {
     settings_.window = normalFrame;
     writeSettings();
     port_.close();
-    if (savedAtChange_ == listChanges_) journal_.remove();
+    if (savedAtChange_ == listChanges_ && toReplay_.empty()) journal_.remove();
 }
 
 void MeterSession::renderFace(Canvas& canvas) const {

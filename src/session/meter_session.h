@@ -2,6 +2,7 @@
 
 #include <chrono>
 #include <cstdint>
+#include <deque>
 #include <functional>
 #include <memory>
 #include <optional>
@@ -163,6 +164,14 @@ class MeterSession final : private ReadingListener, private LinkOwner {
     // anywhere, every row is kept and the ring wraps; the save is tried again
     // the next time the ring fills.
     void saveAndClearWhenFull();
+    // The journal a run that died left goes into the list one ring at a time,
+    // a tick each, so that the window shows at once whatever it holds. When
+    // all is in, the list is saved.
+    void replayPiece();
+    // While records wait, a save covers only the rows in the list; the
+    // journal keeps the rest and learns which log took the rows (emptied
+    // afterwards: `empties`).
+    bool savePiece(bool empties);
     // Empties the list, the ring, MIN/MAX and the chart's scale.
     void clearHistory();
     void updateFace();
@@ -190,6 +199,9 @@ class MeterSession final : private ReadingListener, private LinkOwner {
     MeterLink link_;
     LogWriter logWriter_;
     RecoveryJournal journal_;
+    std::deque<JournalRecord> toReplay_;  // journal records not yet in the list
+    // The journal's number for the list's first row (tags name rows by it).
+    std::int64_t firstJournalRow_ = 0;
     ChartRenderer chartRenderer_;
     SelectionStatistics statistics_;
     RowLabelSource rowLabel_;  // the chart's tag texts, from the list

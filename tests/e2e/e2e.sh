@@ -64,4 +64,46 @@ case_unwritable_folder() {
     [ "$(logged_setting)" = "$log" ] || fail "LogFile does not name $log"
 }
 
+# Journal records in the private temporary folder: at least $1 readings.
+last_resort_readings() {
+    [ "$(cat "$TMPDIR"/zintavo-"$(id -u)"/journal*.txt 2>/dev/null | grep -c '^R ')" -ge "$1" ]
+}
+
+# The executable's folder and the data folder read-only from the start (a
+# read-only bind mount as root, else folder permissions): the readings go to
+# the user's private temporary folder, the report names the file, LogFile
+# points at it and the exit status says they are not where logs belong.
+case_read_only_folders() {
+    local home=$WORK/user dir
+    prepare_home "$home" $PORT
+    use_home "$home"
+    export TMPDIR=$WORK/tmp
+    mkdir -p "$TMPDIR"
+    for dir in "$home/bin" "$home/data"; do
+        if [ "$(id -u)" -eq 0 ]; then
+            mount --bind "$dir" "$dir" 2>/dev/null || skip "cannot bind-mount $dir"
+            track_mount "$dir"
+            mount -o remount,bind,ro "$dir" 2>/dev/null || skip "cannot make $dir read-only"
+        else
+            track_command "chmod 755 '$dir'"
+            chmod 555 "$dir"
+        fi
+        touch "$dir/probe" 2>/dev/null && skip "$dir stays writable"
+    done
+    start_sim "$home"
+    start_program "$home"
+    wait_until 60 last_resort_readings 5 || fail "no readings reached a journal in $TMPDIR"
+    press_escape
+    wait_until 60 program_ended || fail "the program did not end within 60 s"
+    wait "$PROGRAM_PID" && fail "readings saved out of place, yet exit status 0"
+    stop_sim
+    [ -z "$(find "$home/bin" "$home/data" -type f -newer "$home/script.txt" -not -name zintavo)" ] ||
+        fail "a file landed in a read-only folder"
+    local kept
+    kept=$(ls "$TMPDIR"/zintavo-"$(id -u)"/*.log 2>/dev/null) || fail "no log in the temporary folder"
+    grep -qF "went to $kept" "$home/program.log" || fail "the report does not name $kept"
+    [ "$(logged_setting)" = "$kept" ] || fail "LogFile does not name $kept"
+    check_log_lines "$kept" 5
+}
+
 run_case

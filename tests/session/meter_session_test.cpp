@@ -625,6 +625,7 @@ TEST_F(SessionTest, NextStartRecoversWhatARunThatDiedHadNotSaved) {
         std::size_t files;             // logs on disk after the next start
         std::string log = {};          // the last log, when there is one at the first start
         std::size_t problems = 0;      // reported by the next start
+        std::optional<std::size_t> rowsAtStart = {};  // shown before the first tick
     } cases[] = {
         {"nothing logged", 100, [](SessionTest&) {}, {}, 0},
         {"readings and tags",
@@ -706,6 +707,34 @@ TEST_F(SessionTest, NextStartRecoversWhatARunThatDiedHadNotSaved) {
         {"killed with the save whole: named", 100, killedSaving(1), {{"", kVoltsLine}}, 1},
         {"killed while the save got its name", 100, killedSaving(2), {{"", kVoltsLine}}, 1},
         {"killed after the save had its name", 100, killedSaving(3), {{"", kVoltsLine}}, 1},
+        {"a journal of more than a ring: a log a ring, after the window shows",
+         2,
+         [&](SessionTest& t) {
+             t.rig.send(kVolts);
+             std::string more;
+             for (int i = 0; i < 4; ++i) more += "R " + otherLine + "\r\n";
+             writeFileBytes(t.rig.journalFile(), readFileBytes(t.rig.journalFile()) + more);
+         },
+         {{"", otherLine}},
+         3,
+         {},
+         0,
+         0},
+        // The piece's log holds the first two rows; the third is only in the journal.
+        {"killed as a ring of a replay got its name",
+         2,
+         [&](SessionTest& t) {
+             t.rig.send(kVolts);
+             const fs::path log = t.rig.binFolder() / "zintavo.COM3.2021-03-07.14.05.log";
+             writeFileBytes(log, kVoltsLine + "\r\n" + otherLine + "\r\n");
+             const std::string temp = (t.rig.binFolder() / "gone.journal.tmp").string();
+             const std::string record = "R " + otherLine + "\r\n";
+             writeFileBytes(t.rig.journalFile(), readFileBytes(t.rig.journalFile()) + record +
+                                                     "K 2 1\r\nS " + temp + "\r\nM " +
+                                                     log.string() + "\r\n" + record);
+         },
+         {{"", otherLine}},
+         2},
         // A run that died just after a full ring was saved shows that log again.
         {"after a full ring",
          2,
@@ -755,6 +784,11 @@ TEST_F(SessionTest, NextStartRecoversWhatARunThatDiedHadNotSaved) {
         rig.session.reset();
         rig.clock.set({2021, 3, 7, 14, 7, 0});
         rig.start();
+        // The journal goes into the list on the ticks after the window shows.
+        if (c.rowsAtStart) {
+            EXPECT_EQ(window().rows, *c.rowsAtStart) << c.name;
+        }
+        rig.ticks(8);
 
         const ReadingList& list = session().readingList();
         ASSERT_EQ(list.rowCount(), c.rows.size()) << c.name;

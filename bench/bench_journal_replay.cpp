@@ -1,0 +1,127 @@
+// A start after a run that died with a 100 MB journal: how long until the
+// window can show, the peak memory of the whole replay, and every journaled
+// reading in a log once.
+#include <benchmark/benchmark.h>
+#include <sys/resource.h>
+
+#include <chrono>
+#include <filesystem>
+#include <fstream>
+#include <string>
+
+#include "session/meter_session.h"
+#include "settings/settings_memory_backend.h"
+#include "support/fake_serial_device.h"
+#include "support/fake_thread_starter.h"
+#include "support/platform_journal_files.h"
+#include "support/scratch_folder.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+
+constexpr std::uintmax_t kJournalBytes = 100u << 20;
+
+struct NullWindow final : SessionWindow {
+    void startTicking() override {}
+    void placeWindow(const WindowRect&) override {}
+    void showPortList(const PortList&) override {}
+    void selectPortEntry(int) override {}
+    void rowsAppended(std::size_t) override {}
+    void listEmptied() override {}
+    void scrollToRow(std::size_t) override {}
+    void selectRow(std::size_t) override {}
+    void showScrollBar(const ScrollBarState&) override {}
+    void setScrollPosition(int) override {}
+    void setHoldChecked(bool) override {}
+    void invalidateFace(const FaceRect&) override {}
+    void invalidateChart() override {}
+    void redrawChartNow() override {}
+    void showStatistics(std::string_view) override {}
+};
+
+// The journal of a run whose saves all failed: one reading record after another.
+std::size_t writeJournal(const fs::path& file) {
+    fs::create_directories(file.parent_path());
+    std::ofstream out(file, std::ios::binary);
+    out << "B 0 \r\nP 0\r\n";
+    std::size_t records = 0;
+    for (std::uintmax_t written = 0; written < kJournalBytes; ++records) {
+        const int seconds = static_cast<int>(records % 60);
+        const std::string line = std::string("R  3/07/2021  2:05:") + (seconds < 10 ? "0" : "") +
+                                 std::to_string(seconds) + "PM    " + std::to_string(records % 10) +
+                                 ".45 VDC\r\n";
+        out << line;
+        written += line.size();
+    }
+    return records;
+}
+
+std::size_t loggedLines(const fs::path& folder) {
+    std::size_t lines = 0;
+    for (const fs::directory_entry& entry : fs::directory_iterator(folder)) {
+        if (entry.path().extension() != ".log") continue;
+        std::ifstream in(entry.path(), std::ios::binary);
+        for (std::string line; std::getline(in, line);) ++lines;
+    }
+    return lines;
+}
+
+void BM_StartWithAHundredMegabyteJournal(benchmark::State& state) {
+    for (auto _ : state) {
+        state.PauseTiming();
+        ScratchFolder folder{"zintavo-bench-replay"};
+        const fs::path data = folder.path() / "data";
+        const std::size_t records = writeJournal(data / "journal.txt");
+        SettingsMemoryBackend store;
+        FakeSerialDevice device;
+        FakeSerialPorts ports;
+        DeferredThreadStarter threads;
+        PlatformJournalFiles journalFiles;
+        FixedClock clock{LocalDateTime{2021, 3, 7, 14, 5, 9}};
+        NullWindow window;
+        MeterSession session{{.settingsStore = store,
+                              .device = device,
+                              .ports = ports,
+                              .threads = threads,
+                              .journalFiles = journalFiles,
+                              .clock = clock,
+                              .paths = {(folder.path() / "zintavo").string(), data.string(), ""},
+                              .beep = {},
+                              .reportProblem = {},
+                              .portLabel = {},
+                              .probeInterval = std::chrono::milliseconds(100),
+                              .syncFile = {}},
+                             window};
+        state.ResumeTiming();
+
+        const auto begin = std::chrono::steady_clock::now();
+        session.start();
+        session.tick({}, {});
+        const auto shown = std::chrono::steady_clock::now();
+        // Done when the journal has started afresh from the last log.
+        int ticks = 1;
+        while (fs::file_size(data / "journal.txt") > (1u << 20)) {
+            session.tick({}, {});
+            ++ticks;
+        }
+        const auto replayed = std::chrono::steady_clock::now();
+
+        state.PauseTiming();
+        using Ms = std::chrono::duration<double, std::milli>;
+        state.counters["records"] = static_cast<double>(records);
+        state.counters["window_ms"] = Ms(shown - begin).count();
+        state.counters["replay_ms"] = Ms(replayed - begin).count();
+        state.counters["ticks"] = ticks;
+        rusage usage{};
+        getrusage(RUSAGE_SELF, &usage);
+        state.counters["peak_MB"] = static_cast<double>(usage.ru_maxrss) / 1024.0;
+        const std::size_t logged = loggedLines(folder.path());
+        state.counters["logged"] = static_cast<double>(logged);
+        if (logged != records) state.SkipWithError("not every journaled reading is in a log once");
+        state.ResumeTiming();
+    }
+}
+BENCHMARK(BM_StartWithAHundredMegabyteJournal)->Iterations(1)->Unit(benchmark::kMillisecond);
+
+}  // namespace
