@@ -713,6 +713,7 @@ TEST_F(SessionTest, NextStartRecoversWhatARunThatDiedHadNotSaved) {
              t.rig.send(kVolts);
              std::string more;
              for (int i = 0; i < 4; ++i) more += "R " + otherLine + "\r\n";
+             t.rig.session.reset();
              writeFileBytes(t.rig.journalFile(), readFileBytes(t.rig.journalFile()) + more);
          },
          {{"", otherLine}},
@@ -729,6 +730,7 @@ TEST_F(SessionTest, NextStartRecoversWhatARunThatDiedHadNotSaved) {
              writeFileBytes(log, kVoltsLine + "\r\n" + otherLine + "\r\n");
              const std::string temp = (t.rig.binFolder() / "gone.journal.tmp").string();
              const std::string record = "R " + otherLine + "\r\n";
+             t.rig.session.reset();
              writeFileBytes(t.rig.journalFile(), readFileBytes(t.rig.journalFile()) + record +
                                                      "K 2 1\r\nS " + temp + "\r\nM " +
                                                      log.string() + "\r\n" + record);
