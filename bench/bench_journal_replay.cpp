@@ -13,6 +13,7 @@
 #include "settings/settings_memory_backend.h"
 #include "support/fake_serial_device.h"
 #include "support/fake_thread_starter.h"
+#include "support/null_session_window.h"
 #include "support/platform_journal_files.h"
 #include "support/scratch_folder.h"
 
@@ -21,24 +22,6 @@ namespace {
 namespace fs = std::filesystem;
 
 constexpr std::uintmax_t kJournalBytes = 100u << 20;
-
-struct NullWindow final : SessionWindow {
-    void startTicking() override {}
-    void placeWindow(const WindowRect&) override {}
-    void showPortList(const PortList&) override {}
-    void selectPortEntry(int) override {}
-    void rowsAppended(std::size_t) override {}
-    void listEmptied() override {}
-    void scrollToRow(std::size_t) override {}
-    void selectRow(std::size_t) override {}
-    void showScrollBar(const ScrollBarState&) override {}
-    void setScrollPosition(int) override {}
-    void setHoldChecked(bool) override {}
-    void invalidateFace(const FaceRect&) override {}
-    void invalidateChart() override {}
-    void redrawChartNow() override {}
-    void showStatistics(std::string_view) override {}
-};
 
 // The journal of a run whose saves all failed: one reading record after another.
 std::size_t writeJournal(const fs::path& file) {
@@ -79,7 +62,7 @@ void BM_StartWithAHundredMegabyteJournal(benchmark::State& state) {
         DeferredThreadStarter threads;
         PlatformJournalFiles journalFiles;
         FixedClock clock{LocalDateTime{2021, 3, 7, 14, 5, 9}};
-        NullWindow window;
+        NullSessionWindow window;
         MeterSession session{{.settingsStore = store,
                               .device = device,
                               .ports = ports,

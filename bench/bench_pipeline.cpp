@@ -11,29 +11,11 @@
 #include "settings/settings_memory_backend.h"
 #include "support/fake_serial_device.h"
 #include "support/fake_thread_starter.h"
+#include "support/null_session_window.h"
 #include "support/platform_journal_files.h"
 #include "support/scratch_folder.h"
 
 namespace {
-
-// A window that shows nothing.
-struct NullWindow final : SessionWindow {
-    void startTicking() override {}
-    void placeWindow(const WindowRect&) override {}
-    void showPortList(const PortList&) override {}
-    void selectPortEntry(int) override {}
-    void rowsAppended(std::size_t) override {}
-    void listEmptied() override {}
-    void scrollToRow(std::size_t) override {}
-    void selectRow(std::size_t) override {}
-    void showScrollBar(const ScrollBarState&) override {}
-    void setScrollPosition(int) override {}
-    void setHoldChecked(bool) override {}
-    void invalidateFace(const FaceRect&) override {}
-    void invalidateChart() override {}
-    void redrawChartNow() override {}
-    void showStatistics(std::string_view) override {}
-};
 
 struct Pipeline {
     explicit Pipeline(bool journal) : withJournal(journal) {
@@ -47,7 +29,7 @@ struct Pipeline {
     DeferredThreadStarter threads;
     PlatformJournalFiles journalFiles;
     FixedClock clock{LocalDateTime{2021, 3, 7, 14, 5, 9}};
-    NullWindow window;
+    NullSessionWindow window;
     bool withJournal;
     MeterSession session{{.settingsStore = store,
                           .device = device,

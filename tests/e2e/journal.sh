@@ -43,6 +43,16 @@ wait_journal_from() {
     fail "the journal does not start from $1"
 }
 
+# A run that ends as it should, after the killed ones: its journal goes.
+last_clean_run() {  # $1 = home
+    start_program "$1"
+    wait_journal_readings 1
+    press_escape
+    wait_program
+    stop_sim
+    journal_is_gone "after the last close"
+}
+
 kill_program() {
     kill -KILL "$PROGRAM_PID"
     wait "$PROGRAM_PID" 2>/dev/null
@@ -125,12 +135,7 @@ case_cycles() {
         journal_readings | tr -d '\r' >>"$WORK/kept"
         echo "cycle $cycle: $(wc -l <"$WORK/kept") readings kept"
     done
-    start_program "$home"
-    wait_journal_readings 1
-    press_escape
-    wait_program
-    stop_sim
-    journal_is_gone "after the last close"
+    last_clean_run "$home"
     local final kept
     final=$(newest_log "$home/bin")
     kept=$(wc -l <"$WORK/kept")
@@ -163,12 +168,7 @@ case_kill_save() {
         kill_program
         journal_readings >>"$WORK/kept"
     done
-    start_program "$home"
-    wait_journal_readings 1
-    press_escape
-    wait_program
-    stop_sim
-    journal_is_gone "after the last close"
+    last_clean_run "$home"
     ! compgen -G "$home/bin/*.tmp" >/dev/null || fail "temporary files stay: $(ls "$home"/bin/*.tmp)"
     : >"$WORK/seen"
     for f in $(ls -tr "$home"/bin/*.log); do
