@@ -5,8 +5,6 @@
 
 #include "history/windows1252.h"
 
-namespace {
-
 std::string isoLocalTime(const LocalDateTime& t) {
     const int offset = std::abs(t.utcOffsetMinutes);
     char text[96];
@@ -16,6 +14,8 @@ std::string isoLocalTime(const LocalDateTime& t) {
     return text;
 }
 
+namespace {
+
 std::string_view trimmed(std::string_view text) {
     const std::size_t first = text.find_first_not_of(' ');
     if (first == std::string_view::npos) return {};
@@ -23,6 +23,12 @@ std::string_view trimmed(std::string_view text) {
 }
 
 }  // namespace
+
+std::string meterValueText(std::string_view valueField) {
+    // A zero count without a point shows no digit at all on the list.
+    const std::string_view value = trimmed(valueField);
+    return std::string(value.empty() ? "0" : value);
+}
 
 std::string_view csvHeader() {
     return "time,value,unit,tag\r\n";
@@ -39,9 +45,7 @@ std::string csvField(std::string_view text) {
 }
 
 std::string formatCsvRecord(const LoggedReading& reading, std::string_view tag) {
-    // A zero count without a point shows no digit at all on the list.
-    const std::string_view value = trimmed(reading.valueField);
-    return isoLocalTime(reading.when) + ',' + std::string(value.empty() ? "0" : value) + ',' +
+    return isoLocalTime(reading.when) + ',' + meterValueText(reading.valueField) + ',' +
            csvField(windows1252ToUtf8(reading.unit)) + ',' + csvField(windows1252ToUtf8(tag)) +
            "\r\n";
 }
