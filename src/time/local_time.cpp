@@ -50,7 +50,30 @@ UnixSeconds secondsAsUtc(const LocalDateTime& when) {
            when.minute * 60 + when.second;
 }
 
+bool WallClockReader::steady(LocalDateTime& wall) {
+    const auto same = [&wall](const SteadyDate& d) {
+        return d.year == wall.year && d.month == wall.month && d.day == wall.day;
+    };
+    if (!steady_ || !same(*steady_)) {
+        steady_.reset();
+        const UnixSeconds midnight = secondsAsUtc({wall.year, wall.month, wall.day});
+        std::optional<int> offset;
+        for (const UnixSeconds probe : {midnight - 86400, midnight + 43200, midnight + 2 * 86400}) {
+            const auto local = localTimeAt(probe);
+            if (!local || (offset && *offset != local->utcOffsetMinutes)) return false;
+            offset = local->utcOffsetMinutes;
+        }
+        steady_ = SteadyDate{wall.year, wall.month, wall.day, *offset};
+    }
+    wall.utcOffsetMinutes = steady_->utcOffsetMinutes;
+    return true;
+}
+
 LocalDateTime WallClockReader::withOffset(LocalDateTime wall) {
+    if (steady(wall)) {
+        last_ = momentOf(wall);
+        return wall;
+    }
     // Every offset the zone uses around that day; a change moves it by at
     // most a few hours, so a day either side finds both sides of it.
     const UnixSeconds asUtc = secondsAsUtc(wall);

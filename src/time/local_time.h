@@ -30,5 +30,13 @@ class WallClockReader {
     LocalDateTime withOffset(LocalDateTime wall);
 
   private:
+    // A date on which, and a day either side, the zone keeps one offset:
+    // its times need no look-up (a log holds many lines a day).
+    struct SteadyDate {
+        int year, month, day, utcOffsetMinutes;
+    };
+    bool steady(LocalDateTime& wall);
+
     std::optional<UnixSeconds> last_;
+    std::optional<SteadyDate> steady_;
 };
