@@ -741,16 +741,11 @@ TEST_F(ZintavoLogFiles, FromLogSvgIsTheChartOfTheReadings) {
             runChild(ZINTAVO_RSVG_CONVERT, {"-o", path("chart.png"), path("chart.svg")});
         EXPECT_EQ(png.status, 0) << png.err;
         const std::string bytes = readFileBytes(path("chart.png"));
-        ASSERT_GE(bytes.size(), 24u);
-        EXPECT_EQ(bytes.substr(1, 3), "PNG");
-        const auto be32 = [&](std::size_t at) {
-            return (std::uint32_t{static_cast<unsigned char>(bytes[at])} << 24) |
-                   (std::uint32_t{static_cast<unsigned char>(bytes[at + 1])} << 16) |
-                   (std::uint32_t{static_cast<unsigned char>(bytes[at + 2])} << 8) |
-                   static_cast<unsigned char>(bytes[at + 3]);
+        const auto be32 = [](int v) {
+            return std::string{'\0', '\0', static_cast<char>(v >> 8), static_cast<char>(v & 255)};
         };
-        EXPECT_EQ(be32(16), static_cast<std::uint32_t>(c.width));
-        EXPECT_EQ(be32(20), static_cast<std::uint32_t>(c.height));
+        EXPECT_EQ(bytes.substr(1, 3), "PNG");
+        EXPECT_EQ(bytes.substr(12, 12), "IHDR" + be32(c.width) + be32(c.height));
 #endif
     }
 }
