@@ -22,14 +22,15 @@ bool SelectionStatistics::compute(const SampleHistory& history, int firstMarker,
     const std::int64_t hi = std::min<std::int64_t>(std::max(firstMarker, secondMarker), count);
     if (lo > hi) return false;
 
-    const double sum =
-        HistoryWalk(history, lo - 1).foldBack(hi - lo + 1, 0.0, [](double acc, const Sample& s) {
-            return acc + s.value;
-        });
+    const SampleSum sum =
+        HistoryWalk(history, lo - 1)
+            .foldBack(hi - lo + 1, SampleSum{}, [](SampleSum acc, const Sample& s) {
+                acc.add(s.value);
+                return acc;
+            });
     const auto k = static_cast<std::uint32_t>(hi - lo + 1);
-    total_ = static_cast<float>(sum);
-    // Done with the sum before any call, so it can stay in a register while summing.
-    const double average = sum / static_cast<double>(k);
+    total_ = sum.total();
+    const double average = sum.average();
 
     const std::string older = formatTimeOfDay(history.atAge(static_cast<std::uint32_t>(hi)));
     const std::string newer = formatTimeOfDay(history.atAge(static_cast<std::uint32_t>(lo)));

@@ -6,6 +6,24 @@
 
 class SampleHistory;
 
+// The running sum of sample values behind the statistics' total and average:
+// added in order, in double precision, the total rounded to a float.
+class SampleSum {
+  public:
+    void add(float value) {
+        sum_ += value;
+        ++count_;
+    }
+    std::uint64_t count() const { return count_; }
+    float total() const { return static_cast<float>(sum_); }
+    // The plain mean of the values added; 0 before the first.
+    double average() const { return count_ == 0 ? 0.0 : sum_ / static_cast<double>(count_); }
+
+  private:
+    double sum_ = 0.0;
+    std::uint64_t count_ = 0;
+};
+
 // Total, duration and average of the samples between two selection markers,
 // and the tooltip text that shows them. One instance lives as long as the
 // chart; the text stays until the next selection builds a new one.

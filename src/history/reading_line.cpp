@@ -83,27 +83,34 @@ class LineScanner {
         return true;
     }
     // `width` characters: digits, of which only the leading ones may be blank ("%2d").
-    bool paddedNumber(std::size_t width, bool blankLead) {
+    bool paddedNumber(std::size_t width, bool blankLead, int& value) {
         if (text_.size() < width) return false;
         bool leading = blankLead;
+        value = 0;
         for (std::size_t i = 0; i < width; ++i) {
             const char c = text_[i];
             if (leading && c == ' ' && i + 1 < width) continue;
             if (c < '0' || c > '9') return false;
             leading = false;
+            value = value * 10 + (c - '0');
         }
         text_.remove_prefix(width);
         return true;
     }
-    bool digits() {
+    // A run of digits; its value stops growing at nine digits instead of overflowing.
+    bool digits(int& value) {
         std::size_t n = 0;
-        while (n < text_.size() && text_[n] >= '0' && text_[n] <= '9') ++n;
+        value = 0;
+        while (n < text_.size() && text_[n] >= '0' && text_[n] <= '9') {
+            if (n < 9) value = value * 10 + (text_[n] - '0');
+            ++n;
+        }
         text_.remove_prefix(n);
         return n > 0;
     }
     // The value field: blanks, then a number of sign, digits and at most one
     // point (none for a blank field), then the blank before the unit.
-    bool valueField() {
+    bool valueField(std::string_view& field) {
         std::size_t i = text_.find_first_not_of(' ');
         if (i == std::string_view::npos) return false;
         const std::size_t number = i;
@@ -114,10 +121,12 @@ class LineScanner {
         // A blank field runs straight into the unit.
         const std::size_t unit = value.empty() ? i : text_.find_first_not_of(' ', i);
         if (unit == std::string_view::npos || (value.empty() ? unit == 0 : unit == i)) return false;
+        field = text_.substr(0, value.empty() ? unit : i);
         text_.remove_prefix(unit);
         return true;
     }
-    bool unit() const {
+    bool unit(std::string_view& unitText) const {
+        unitText = text_;
         return !text_.empty() && text_.find(',') == std::string_view::npos &&
                !hasControlByte(text_);
     }
@@ -128,11 +137,24 @@ class LineScanner {
 
 }  // namespace
 
-bool isReadingLine(std::string_view text) {
+std::optional<ReadingLineParts> parseReadingLine(std::string_view text) {
     LineScanner line(text);
-    return line.paddedNumber(2, true) && line.literal("/") && line.paddedNumber(2, false) &&
-           line.literal("/") && line.digits() && line.literal(" ") && line.paddedNumber(2, true) &&
-           line.literal(":") && line.paddedNumber(2, false) && line.literal(":") &&
-           line.paddedNumber(2, false) && (line.literal("AM ") || line.literal("PM ")) &&
-           line.valueField() && line.unit();
+    ReadingLineParts parts;
+    int hour12 = 0;
+    bool afternoon = false;
+    const bool shaped = line.paddedNumber(2, true, parts.month) && line.literal("/") &&
+                        line.paddedNumber(2, false, parts.day) && line.literal("/") &&
+                        line.digits(parts.year) && line.literal(" ") &&
+                        line.paddedNumber(2, true, hour12) && line.literal(":") &&
+                        line.paddedNumber(2, false, parts.minute) && line.literal(":") &&
+                        line.paddedNumber(2, false, parts.second) &&
+                        (line.literal("AM ") || (afternoon = line.literal("PM "))) &&
+                        line.valueField(parts.valueField) && line.unit(parts.unit);
+    if (!shaped) return std::nullopt;
+    parts.hour = hour12 % 12 + (afternoon ? 12 : 0);
+    return parts;
+}
+
+bool isReadingLine(std::string_view text) {
+    return parseReadingLine(text).has_value();
 }

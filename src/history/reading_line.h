@@ -1,5 +1,6 @@
 #pragma once
 
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -16,6 +17,21 @@ std::string formatValueField(const CountDigits& digits, bool negative, int decim
 // 14-15, the second in 17-18 and the value field starts at column 22.
 std::string formatReadingLine(const LocalDateTime& when, const CountDigits& digits, bool negative,
                               int decimalPosition, std::string_view unit);
+
+// The pieces of a reading line, as formatReadingLine writes them.
+struct ReadingLineParts {
+    int year = 0;
+    int month = 0;
+    int day = 0;
+    int hour = 0;  // 0-23, from the 12-hour clock and its AM/PM
+    int minute = 0;
+    int second = 0;
+    std::string_view valueField;  // the value column, blanks included
+    std::string_view unit;        // Windows-1252
+};
+
+// The pieces of `text` when it has the shape isReadingLine accepts.
+std::optional<ReadingLineParts> parseReadingLine(std::string_view text);
 
 // True when `text` has the shape formatReadingLine writes: the date, the
 // 12-hour time, a value field (blank, or a number) and a unit, without a

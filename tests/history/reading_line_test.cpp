@@ -72,6 +72,12 @@ TEST(FormatReadingLine, TwelveHourClockAndFixedColumns) {
                               c.position, c.unit);
         EXPECT_EQ(line, c.line);
         EXPECT_TRUE(isReadingLine(line)) << line;
+        const auto read = parseReadingLine(line);
+        ASSERT_TRUE(read) << line;
+        EXPECT_EQ((LocalDateTime{read->year, read->month, read->day, read->hour, read->minute,
+                                 read->second}),
+                  c.when);
+        EXPECT_EQ(read->unit, c.unit);
         // With a four-digit year the log reader finds the time and the value by these columns.
         if (c.when.year >= 1000 && c.when.year <= 9999) {
             EXPECT_EQ(line[13], ':');

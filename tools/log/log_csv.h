@@ -7,6 +7,13 @@
 
 // The logger's CSV output (RFC 4180, UTF-8, CR LF), for spreadsheets and scripts.
 
+// "2021-03-07T14:05:09+01:00": a local time in ISO 8601 with its UTC offset.
+std::string isoLocalTime(const LocalDateTime& t);
+
+// The value as the meter shows it: the value field without its blanks, "0"
+// for a blank one (a zero count without a point shows no digit at all).
+std::string meterValueText(std::string_view valueField);
+
 // "time,value,unit,tag" and its line end.
 std::string_view csvHeader();
 

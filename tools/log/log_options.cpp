@@ -17,6 +17,18 @@ std::optional<T> parseNumber(std::string_view text) {
     return value;
 }
 
+// "WxH" with both sides between 40 and 20000 pixels.
+bool parseSize(std::string_view text, int& width, int& height) {
+    const std::size_t x = text.find('x');
+    if (x == std::string_view::npos) return false;
+    const auto w = parseNumber<int>(text.substr(0, x));
+    const auto h = parseNumber<int>(text.substr(x + 1));
+    if (!w || !h || *w < 40 || *h < 40 || *w > 20000 || *h > 20000) return false;
+    width = *w;
+    height = *h;
+    return true;
+}
+
 ParsedCommandLine usageError(std::string message) {
     ParsedCommandLine result;
     result.action = ParsedCommandLine::Action::usageError;
@@ -25,8 +37,8 @@ ParsedCommandLine usageError(std::string message) {
 }
 
 bool takesValue(std::string_view option) {
-    for (std::string_view known :
-         {"--input", "--output", "--count", "--seconds", "--port", "--baud", "--format"})
+    for (std::string_view known : {"--input", "--output", "--count", "--seconds", "--port",
+                                   "--baud", "--format", "--since", "--until", "--size"})
         if (option == known) return true;
     return false;
 }
@@ -36,9 +48,11 @@ bool takesValue(std::string_view option) {
 std::string_view logUsage() {
     return "Usage: zintavo-log --input FILE|- [options]\n"
            "       zintavo-log --port N|auto [--baud B] [options]\n"
+           "       zintavo-log --from-log FILE [FILE ...] [options]\n"
            "       zintavo-log --list-ports | --detect\n"
            "Decodes the meter's frames and writes one log line per logged reading\n"
-           "(Windows-1252, CR LF), exactly as the program's log file holds it.\n"
+           "(Windows-1252, CR LF), exactly as the program's log file holds it; or\n"
+           "reads the program's saved logs and writes their readings out.\n"
            "\n"
            "  --input FILE   read the bytes of a capture (- for standard input)\n"
            "  --port N       read live from COM port N (1-255), opened at once\n"
@@ -52,6 +66,32 @@ std::string_view logUsage() {
            "                 then per reading its local time in ISO 8601 with the UTC\n"
            "                 offset, the value as the meter shows it, its unit and an\n"
            "                 empty tag (--format log is the default)\n"
+           "  --from-log FILE [FILE ...]\n"
+           "                 read saved logs, in the order given; a line that is not a\n"
+           "                 reading is skipped and counted on standard error. A log\n"
+           "                 starts with the rows the program loaded from the log before\n"
+           "                 it: where a file's first lines equal the previous file's\n"
+           "                 last lines (the longest such run), they are written once.\n"
+           "                 Then --format chooses:\n"
+           "                   log    the lines as they are (the default)\n"
+           "                   csv    as above, with each row's tag\n"
+           "                   stats  per unit: readings, first and last time, the span\n"
+           "                          between them, minimum, maximum, total and average\n"
+           "                          (a plain mean, as the chart's selection shows it)\n"
+           "                   svg    a picture of the program's chart of the readings,\n"
+           "                          zoomed out so that all of them fit, with the MIN/MAX\n"
+           "                          lines, tag and time marks; like the chart it shows at\n"
+           "                          most the newest 32768 readings (of the span, with\n"
+           "                          --since or --until)\n"
+           "                 Log times carry no UTC offset: they take the local zone's\n"
+           "                 for their date. In the hour the clock goes back, the lines\n"
+           "                 after the wall clock steps back take the second offset.\n"
+           "  --since TIME   only readings from TIME on, and\n"
+           "  --until TIME   only readings before TIME (with --from-log): TIME is ISO 8601\n"
+           "                 (2021-03-07T14:05:09, a Z or +01:00 after it if you like)\n"
+           "                 or HH:MM[:SS] on the day of the logs' first reading\n"
+           "  --size WxH     size of the svg picture in pixels, each side 40 to 20000\n"
+           "                 (default 1200x400)\n"
            "  --count N      stop after N logged lines\n"
            "  --seconds S    stop after S seconds\n"
            "  --list-ports   print the serial ports as the program's port list shows\n"
@@ -74,6 +114,9 @@ ParsedCommandLine parseLogOptions(std::span<const std::string_view> args) {
     bool haveRunOption = false;  // one that only a logging run takes
     bool haveListPorts = false;
     bool haveDetect = false;
+    bool haveLogFiles = false;
+    bool haveLogOnlyOption = false;   // one that only --from-log takes
+    bool haveLiveOnlyOption = false;  // one that only a capture or a port takes
     for (std::size_t i = 0; i < args.size(); ++i) {
         std::string_view option = args[i];
         std::optional<std::string_view> value;
@@ -92,13 +135,38 @@ ParsedCommandLine parseLogOptions(std::span<const std::string_view> args) {
             (option == "--list-ports" ? haveListPorts : haveDetect) = true;
             continue;
         }
+        if (option == "--from-log") {
+            if (value) options.logFiles.emplace_back(*value);
+            while (i + 1 < args.size() && !args[i + 1].starts_with("-"))
+                options.logFiles.emplace_back(args[++i]);
+            if (options.logFiles.empty() || (value && value->empty()))
+                return usageError("--from-log needs the files of saved logs");
+            haveLogFiles = true;
+            haveRunOption = true;
+            continue;
+        }
         if (!takesValue(option)) return usageError("unknown option '" + std::string(args[i]) + "'");
         if (!value) {
             if (i + 1 == args.size()) return usageError(std::string(option) + " needs a value");
             value = args[++i];
         }
         haveRunOption = true;
-        if (option == "--input") {
+        if (option == "--since" || option == "--until" || option == "--size") {
+            haveLogOnlyOption = true;
+        } else if (option != "--output" && option != "--format") {
+            haveLiveOnlyOption = true;
+        }
+        if (option == "--since" || option == "--until") {
+            const auto limit = parseTimeLimit(*value);
+            if (!limit)
+                return usageError(std::string(option) +
+                                  " needs an ISO 8601 time or HH:MM[:SS], not '" +
+                                  std::string(*value) + "'");
+            (option == "--since" ? options.since : options.until) = limit;
+        } else if (option == "--size") {
+            if (!parseSize(*value, options.pictureWidth, options.pictureHeight))
+                return usageError("--size needs WxH, each from 40 to 20000 pixels");
+        } else if (option == "--input") {
             if (value->empty()) return usageError("--input needs a file name");
             options.input = *value;
             haveInput = true;
@@ -136,8 +204,12 @@ ParsedCommandLine parseLogOptions(std::span<const std::string_view> args) {
                 options.format = LogOptions::Format::log;
             } else if (*value == "csv") {
                 options.format = LogOptions::Format::csv;
+            } else if (*value == "stats") {
+                options.format = LogOptions::Format::stats;
+            } else if (*value == "svg") {
+                options.format = LogOptions::Format::svg;
             } else {
-                return usageError("--format needs log or csv");
+                return usageError("--format needs log, csv, stats or svg");
             }
         }
     }
@@ -149,6 +221,17 @@ ParsedCommandLine parseLogOptions(std::span<const std::string_view> args) {
             haveListPorts ? LogOptions::Command::listPorts : LogOptions::Command::detect;
         return result;
     }
+    if (haveLogFiles) {
+        if (haveLiveOnlyOption)
+            return usageError(
+                "--from-log takes only --format, --output, --since, --until and "
+                "--size");
+        options.command = LogOptions::Command::fromLog;
+        return result;
+    }
+    if (haveLogOnlyOption) return usageError("--since, --until and --size go with --from-log");
+    if (options.format == LogOptions::Format::stats || options.format == LogOptions::Format::svg)
+        return usageError("--format stats and svg go with --from-log");
     if (haveInput == havePort) return usageError("give either --input or --port (see --help)");
     if (haveBaud && !havePort) return usageError("--baud goes with --port");
     return result;

@@ -5,11 +5,14 @@
 #include <span>
 #include <string>
 #include <string_view>
+#include <vector>
+
+#include "time_limit.h"
 
 // What one run of zintavo-log is asked to do.
 struct LogOptions {
-    enum class Command { log, listPorts, detect };
-    enum class Format { log, csv };
+    enum class Command { log, listPorts, detect, fromLog };
+    enum class Format { log, csv, stats, svg };
 
     Command command = Command::log;
     Format format = Format::log;         // of the lines written by Command::log
@@ -20,6 +23,11 @@ struct LogOptions {
     std::uint32_t port = 0;              // live port 1-255; 0 with autoPort or input
     bool autoPort = false;               // find the meter's port first
     std::uint32_t baud = 2400;           // one of kLineRates
+    std::vector<std::string> logFiles;   // saved logs to read, in this order (Command::fromLog)
+    std::optional<TimeLimit> since;      // readings from this time on
+    std::optional<TimeLimit> until;      // readings before this time
+    int pictureWidth = 1200;             // of --format svg
+    int pictureHeight = 400;
 };
 
 // The outcome of reading the command line.

@@ -1,12 +1,14 @@
 // zintavo-log: the program's receive loop and logging rule without a window.
 #include <cstdio>
 #include <iostream>
+#include <optional>
 #include <string_view>
 #include <vector>
 
 #include "log_options.h"
 #include "log_platform.h"
 #include "log_session.h"
+#include "saved_log_conversion.h"
 
 namespace {
 
@@ -42,6 +44,7 @@ int main(int argc, char** argv) {
         case LogOptions::Command::detect:
             return platform.detect(std::cout, std::cerr);
         case LogOptions::Command::log:
+        case LogOptions::Command::fromLog:
             break;
     }
 
@@ -58,11 +61,24 @@ int main(int argc, char** argv) {
                        ? 0
                        : fail(1, "cannot open " + *options.output + " for appending");
     }
-    // Appending the lines to the capture being read would feed them back in.
-    if (input && platform.writesToInput(*input, out)) {
+    // Appending the lines to a file being read would feed them back in.
+    const auto feedsBack = [&](const StreamDevice& read) {
+        return read.valid() && platform.writesToInput(read, out);
+    };
+    std::optional<std::string> fedBack;
+    if (input && feedsBack(*input)) fedBack = options.input;
+    for (const std::string& path : options.logFiles)
+        if (!fedBack && feedsBack(*platform.openStream(path))) fedBack = path;
+    if (fedBack) {
         if (out != stdout) std::fclose(out);
         return fail(2, (options.output ? "--output " + *options.output : "standard output") +
-                           " is the input file " + options.input);
+                           " is the input file " + *fedBack);
+    }
+    if (options.command == LogOptions::Command::fromLog) {
+        SavedLogConversion conversion(options, out, std::cerr, out != stdout && holdsText(out));
+        const int status = conversion.run();
+        if (out != stdout) std::fclose(out);
+        return status;
     }
     SystemClock clock;
     LogSession session(

@@ -22,7 +22,11 @@ TEST(LogOptions, ValidCommandLines) {
         std::optional<std::string> output;
         LogOptions::Format format = LogOptions::Format::log;
         LogOptions::Command command = LogOptions::Command::log;
+        std::vector<std::string> logFiles = {};
+        std::string size = "1200x400";
+        std::optional<TimeLimit> since = {};
     };
+    const TimeLimit twoPm{false, {1970, 1, 1, 14, 0, 0}, {}};
     const Case cases[] = {
         {{"--input", "-"}, "-", 0, false, 2400, {}, {}, {}},
         {{"--input=cap.bin", "--count", "5", "--output", "a.log"},
@@ -64,6 +68,46 @@ TEST(LogOptions, ValidCommandLines) {
         {{"--port", "9", "--baud=256000"}, "", 9, false, 256000, {}, {}, {}},
         {{"--list-ports"}, "", 0, false, 2400, {}, {}, {}, {}, LogOptions::Command::listPorts},
         {{"--detect"}, "", 0, false, 2400, {}, {}, {}, {}, LogOptions::Command::detect},
+        {{"--from-log", "a.log", "b.log", "--format", "svg", "--size=640x200", "--since", "14:00"},
+         "",
+         0,
+         false,
+         2400,
+         {},
+         {},
+         {},
+         LogOptions::Format::svg,
+         LogOptions::Command::fromLog,
+         {"a.log", "b.log"},
+         "640x200",
+         twoPm},
+        {{"--from-log=a.log", "--output", "o.csv", "--from-log", "c.log", "--format", "csv",
+          "--since", "2021-03-07T14:05:09+01:00"},
+         "",
+         0,
+         false,
+         2400,
+         {},
+         {},
+         "o.csv",
+         LogOptions::Format::csv,
+         LogOptions::Command::fromLog,
+         {"a.log", "c.log"},
+         "1200x400",
+         TimeLimit{true, {2021, 3, 7, 14, 5, 9}, 60}},
+        {{"--from-log", "a.log", "--format=stats", "--since", "2021-10-31 02:30Z"},
+         "",
+         0,
+         false,
+         2400,
+         {},
+         {},
+         {},
+         LogOptions::Format::stats,
+         LogOptions::Command::fromLog,
+         {"a.log"},
+         "1200x400",
+         TimeLimit{true, {2021, 10, 31, 2, 30, 0}, 0}},
     };
     for (const Case& c : cases) {
         const ParsedCommandLine parsed = parse(c.args);
@@ -77,6 +121,11 @@ TEST(LogOptions, ValidCommandLines) {
         EXPECT_EQ(parsed.options.output, c.output);
         EXPECT_EQ(parsed.options.format, c.format);
         EXPECT_EQ(parsed.options.command, c.command);
+        EXPECT_EQ(parsed.options.logFiles, c.logFiles);
+        EXPECT_EQ(std::to_string(parsed.options.pictureWidth) + "x" +
+                      std::to_string(parsed.options.pictureHeight),
+                  c.size);
+        EXPECT_EQ(parsed.options.since, c.since);
     }
 }
 
@@ -114,6 +163,23 @@ TEST(LogOptions, HelpWinsAndErrorsNameTheProblem) {
         {{"--output", "o.log"}, ParsedCommandLine::Action::usageError, "--input or --port"},
         {{"input.bin"}, ParsedCommandLine::Action::usageError, "input.bin"},
         {{"--count"}, ParsedCommandLine::Action::usageError, "needs a value"},
+        {{"--from-log"}, ParsedCommandLine::Action::usageError, "--from-log needs"},
+        {{"--from-log", "a.log", "--count", "3"}, ParsedCommandLine::Action::usageError, "only"},
+        {{"--from-log", "a.log", "--input", "x"}, ParsedCommandLine::Action::usageError, "only"},
+        {{"--input", "x", "--format", "svg"}, ParsedCommandLine::Action::usageError, "svg go"},
+        {{"--input", "x", "--since", "14:00"}, ParsedCommandLine::Action::usageError, "go with"},
+        {{"--from-log", "a", "--size", "39x400"}, ParsedCommandLine::Action::usageError, "WxH"},
+        {{"--from-log", "a", "--size", "640"}, ParsedCommandLine::Action::usageError, "--size"},
+        {{"--from-log", "a", "--since", "24:00"}, ParsedCommandLine::Action::usageError, "24:00"},
+        {{"--from-log", "a", "--until", "2021-02-29T10:00"},
+         ParsedCommandLine::Action::usageError,
+         "--until"},
+        {{"--from-log", "a", "--until", "14:00+01:00"},
+         ParsedCommandLine::Action::usageError,
+         "ISO 8601"},
+        {{"--from-log", "a", "--until", "2021-03-07T14:00:00+0"},
+         ParsedCommandLine::Action::usageError,
+         "--until"},
     };
     for (const Case& c : cases) {
         const ParsedCommandLine parsed = parse(c.args);

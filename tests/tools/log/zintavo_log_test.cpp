@@ -8,17 +8,29 @@
 
 #include <algorithm>
 #include <chrono>
+#include <cmath>
+#include <cstdio>
+#include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <memory>
 #include <regex>
+#include <sstream>
 #include <string>
 #include <thread>
 #include <vector>
 
 #include "capture_builder.h"
+#include "chart/chart_renderer.h"
+#include "chart/chart_view.h"
+#include "chart/selection_statistics.h"
+#include "drawing/recording_canvas.h"
+#include "drawing/svg_canvas.h"
+#include "history/log_reader.h"
 #include "history/logged_reading.h"
+#include "history/windows1252.h"
 #include "log_csv.h"
+#include "settings/settings.h"
 #include "support/posix_child_process.h"
 #include "support/temp_dir.h"
 
@@ -312,6 +324,8 @@ TEST_F(ZintavoLogFiles, FailuresExitWithOneLineOnStderr) {
     fs::create_directory(path("folder"));
     fs::create_symlink(path("in.bin"), path("link.bin"));
     fs::create_hard_link(path("in.bin"), path("hard.bin"));
+    writeFileBytes(path("good.log"), " 3/07/2021  2:05:09PM    3.45 VDC\r\n");
+    writeFileBytes(path("empty.log"), "");
     const std::string in = path("in.bin");
     struct Case {
         std::vector<std::string> args;
@@ -337,6 +351,12 @@ TEST_F(ZintavoLogFiles, FailuresExitWithOneLineOnStderr) {
         {{"--input", path("folder")}, 1},
         {{"--input", in, "--output", path("folder")}, 1},
         {{"--input", in, "--output", path("no/such/dir.log")}, 1},
+        {{"--from-log", path("good.log"), "--output", path("good.log")}, 2},
+        {{"--from-log", path("missing.log")}, 1},
+        {{"--from-log", path("good.log"), path("folder")}, 1},
+        {{"--from-log", path("empty.log"), "--format", "csv"}, 1},
+        {{"--from-log", in, "--format", "stats"}, 1},
+        {{"--from-log", path("good.log"), "--output", path("folder")}, 1},
     };
     for (const Case& c : cases) {
         std::string what;
@@ -455,6 +475,309 @@ TEST(ZintavoLog, LoadsNoQtLibrary) {
     ASSERT_EQ(run.status, 0) << run.err;
     EXPECT_NE(run.out.find("libc.so"), std::string::npos) << run.out;
     EXPECT_EQ(run.out.find("libQt"), std::string::npos) << run.out;
+}
+
+// A saved log's text: the lines with CR LF.
+std::string logText(const std::vector<std::string>& lines) {
+    std::string text;
+    for (const std::string& line : lines) text += line + "\r\n";
+    return text;
+}
+
+// A DC volts reading line of 7 March 2021, 2:MM:SS PM.
+std::string volts(int minute, int second, const char* value, const char* tag = nullptr) {
+    char line[96];
+    std::snprintf(line, sizeof line, " 3/07/2021  2:%02d:%02dPM %7s VDC%s%s", minute, second, value,
+                  tag ? "," : "", tag ? tag : "");
+    return line;
+}
+
+TEST_F(ZintavoLogFiles, FromLogJoinsLogsWithoutTheRowsTheyCarry) {
+    const std::string a = volts(5, 9, "3.45"), b = volts(5, 10, "-0.12", "probe moved"),
+                      x = volts(5, 11, "1.00"), y = volts(5, 12, "2.00"), z = volts(6, 0, "5.00");
+    struct Case {
+        const char* what;
+        std::vector<std::vector<std::string>> files;
+        std::vector<std::string> args;
+        std::vector<std::string> out;
+        std::string note = "";
+    };
+    const Case cases[] = {
+        {"the second log carries all of the first", {{a, b}, {a, b, x}}, {}, {a, b, x}},
+        {"it carries the first's last rows", {{a, b, x}, {b, x, y}}, {}, {a, b, x, y}},
+        {"logs without a common run", {{a, b}, {x, y}}, {}, {a, b, x, y}},
+        {"alike readings of one second: only whole runs overlap",
+         {{a, x, x}, {x, x, x, y}},
+         {},
+         {a, x, x, x, y}},
+        {"a single alike line is no run of the longest overlap",
+         {{a, b}, {b, a, b}},
+         {},
+         {a, b, a, b}},
+        {"three logs, each carrying the one before", {{a}, {a, b}, {b, x}}, {}, {a, b, x}},
+        {"lines that are not readings are skipped and counted",
+         {{a, "garbage", b, "", " 3/07/2021  2:05:13PM"}, {b, x}},
+         {},
+         {a, b, x},
+         "zintavo-log: " + path("0.log") + ": skipped 2 lines that are not readings\n"},
+        {"a span by time of day",
+         {{a, b, x, y, z}},
+         {"--since", "14:05:10", "--until", "14:05:12"},
+         {b, x}},
+        {"a span in ISO 8601 with an offset",
+         {{a, b, x, y, z}},
+         {"--since", "2021-03-07T11:05:30-01:00"},
+         {z}},
+        {"an empty span", {{a, b}}, {"--since", "15:00"}, {}},
+    };
+    for (const Case& c : cases) {
+        std::vector<std::string> args{"--from-log"};
+        for (std::size_t i = 0; i < c.files.size(); ++i) {
+            args.push_back(path((std::to_string(i) + ".log").c_str()));
+            writeFileBytes(args.back(), logText(c.files[i]));
+        }
+        args.insert(args.end(), c.args.begin(), c.args.end());
+        const ChildRun run = runLogger(args, {}, {"TZ=XYZ-2"});
+        EXPECT_EQ(run.status, 0) << c.what;
+        EXPECT_EQ(run.out, logText(c.out)) << c.what;
+        EXPECT_EQ(run.err, c.note) << c.what;
+    }
+}
+
+// Log times take the zone's offset for their date; in the autumn hour the
+// lines after the step back take the second offset.
+TEST_F(ZintavoLogFiles, FromLogCsvTakesTheZonesOffsetsAndTheRowsTags) {
+    const std::string lines = logText({
+        " 3/28/2021  1:59:59AM    1.00 VDC",
+        " 3/28/2021  3:00:00AM    2.00 VDC,say \"hi\", twice",
+        "10/31/2021  2:10:00AM    3.00 VDC",
+        "10/31/2021  2:59:59AM  -0.0005 \265A DC,\351t\351",
+        "10/31/2021  2:00:00AM     4.5 VDC",
+        "10/31/2021  2:30:00AM        NC",
+        "10/31/2021  3:00:00AM   239.9 \260C,",
+        "12/31/2021 11:59:59PM   12345 NC",
+    });
+    writeFileBytes(path("in.log"), lines);
+    const std::string header = "time,value,unit,tag\r\n";
+    const std::string central =
+        header +
+        "2021-03-28T01:59:59+01:00,1.00,VDC,\r\n"
+        "2021-03-28T03:00:00+02:00,2.00,VDC,\"say \"\"hi\"\", twice\"\r\n"
+        "2021-10-31T02:10:00+02:00,3.00,VDC,\r\n"
+        "2021-10-31T02:59:59+02:00,-0.0005,\302\265A DC,\303\251t\303\251\r\n"
+        "2021-10-31T02:00:00+01:00,4.5,VDC,\r\n"
+        "2021-10-31T02:30:00+01:00,0,NC,\r\n"
+        "2021-10-31T03:00:00+01:00,239.9,\302\260C,\r\n"
+        "2021-12-31T23:59:59+01:00,12345,NC,\r\n";
+    struct Case {
+        const char* zone;
+        std::string csv;
+    };
+    const Case cases[] = {
+        {"CET-1CEST,M3.5.0,M10.5.0/3", central},
+        {"ABC+9:30", header + "2021-03-28T01:59:59-09:30,1.00,VDC,\r\n"},
+    };
+    for (const Case& c : cases) {
+        const ChildRun run = runLogger({"--from-log", path("in.log"), "--format", "csv"}, {},
+                                       {std::string("TZ=") + c.zone});
+        EXPECT_EQ(run.status, 0) << run.err;
+        EXPECT_EQ(run.out.substr(0, c.csv.size()), c.csv) << c.zone;
+    }
+}
+
+// Whole seconds of the day of an ISO 8601 time ("2021-03-07T14:05:09+01:00").
+int secondOfDay(const std::string& iso) {
+    return std::stoi(iso.substr(11, 2)) * 3600 + std::stoi(iso.substr(14, 2)) * 60 +
+           std::stoi(iso.substr(17, 2));
+}
+
+// `count` readings a second apart from 1:00:00 PM, as the program logs them;
+// every 97th is tagged, one of them with characters that XML escapes.
+std::vector<std::string> seriesLines(int count, const char* unit, int firstSecond = 0) {
+    std::vector<std::string> lines;
+    for (int i = 0; i < count; ++i) {
+        const int t = firstSecond + i;
+        const double value = 12.0 * std::sin(i / 40.0) + (i % 7) * 0.01 - 2.0;
+        char line[96];
+        std::snprintf(line, sizeof line, " 3/07/2021 %2d:%02d:%02dPM %7.2f %s", 1 + t / 3600 % 11,
+                      t / 60 % 60, t % 60, value, unit);
+        lines.push_back(line);
+        if (i % 97 == 5)
+            lines.back() += i % 2 == 1 ? ",probe <R12> & C3" : ",t" + std::to_string(i);
+    }
+    return lines;
+}
+
+// The statistics of each unit are the selection's over the same rows.
+TEST_F(ZintavoLogFiles, FromLogStatsAreTheSelectionStatistics) {
+    std::vector<std::string> lines = seriesLines(500, "VDC");
+    const std::vector<std::string> amps = seriesLines(300, "mA DC", 500);
+    lines.insert(lines.end(), amps.begin(), amps.end());
+    writeFileBytes(path("in.log"), logText(lines));
+    const ChildRun run = runLogger({"--from-log", path("in.log"), "--format", "stats"});
+    ASSERT_EQ(run.status, 0) << run.err;
+
+    ReadingList list;
+    SampleHistory history;
+    ASSERT_EQ(loadLog(path("in.log"), list, history), 800u);
+    const auto line = [](std::string_view text, std::string_view name) {
+        const std::size_t at = text.find(name);
+        return at == std::string_view::npos
+                   ? std::string()
+                   : std::string(
+                         text.substr(at + name.size(), text.find('\n', at) - at - name.size()));
+    };
+    struct Block {
+        const char* unit;
+        int newest, oldest;  // ages
+        const char* readings;
+        const char* span;
+    };
+    const Block blocks[] = {{"VDC", 301, 800, "500", "0:08:19"},
+                            {"mA DC", 1, 300, "300", "0:04:59"}};
+    const std::size_t second = run.out.find("\n\nunit: ");
+    ASSERT_NE(second, std::string::npos) << run.out;
+    for (const Block& b : blocks) {
+        const std::string block =
+            b.newest == 1 ? run.out.substr(second + 2) : run.out.substr(0, second);
+        SelectionStatistics selection;
+        ASSERT_TRUE(selection.compute(history, b.oldest, b.newest));
+        EXPECT_EQ(line(block, "unit: "), b.unit);
+        EXPECT_EQ(line(block, "readings: "), b.readings);
+        EXPECT_EQ(line(block, "span: "), b.span);
+        EXPECT_EQ(line(block, "total: "), line(selection.text(), "Total:\t")) << b.unit;
+        EXPECT_EQ(line(block, "average: "), line(selection.text(), "Avg:\t")) << b.unit;
+    }
+}
+
+// The picture's elements stand where the chart renderer draws the same
+// readings at that size, zoomed out so that all of them fit; an SVG reader
+// renders it.
+TEST_F(ZintavoLogFiles, FromLogSvgIsTheChartOfTheReadings) {
+    struct Case {
+        int readings, width, height;
+        std::int32_t zoom;  // at which every reading fits
+    };
+    const Case cases[] = {{100, 600, 200, 5}, {3000, 600, 200, -6}, {40000, 800, 300, -43}};
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.readings);
+        writeFileBytes(path("in.log"), logText(seriesLines(c.readings, "VDC")));
+        const std::string size = std::to_string(c.width) + "x" + std::to_string(c.height);
+        const ChildRun run =
+            runLogger({"--from-log", path("in.log"), "--format", "svg", "--size", size});
+        ASSERT_EQ(run.status, 0) << run.err;
+
+        ReadingList list;
+        SampleHistory history;
+        loadLog(path("in.log"), list, history);
+        ChartView view;
+        view.zoom = c.zoom;
+        MinMaxLines minMax{0.0f, 0.0f};
+        for (std::uint32_t age = 1; age <= history.count(); ++age) {
+            const float v = history.atAge(age).value;
+            minMax.minValue = age == 1 ? v : std::min(minMax.minValue, v);
+            minMax.maxValue = age == 1 ? v : std::max(minMax.maxValue, v);
+        }
+        RecordingCanvas canvas(c.width, c.height);
+        ChartRenderer().drawChart(canvas, view, history, minMax, Settings{}, [&](std::size_t row) {
+            return windows1252ToUtf16(list.row(row).tag);
+        });
+
+        const std::regex line(
+            R"re(<line x1="([^"]+)" y1="([^"]+)" x2="([^"]+)" y2="([^"]+)" stroke="#([0-9a-f]{6})"[^>]*?( stroke-dasharray="3 3")?/>)re");
+        const std::regex text(
+            R"re(<text x="([^"]+)" y="([^"]+)" font-size="11" fill="#([0-9a-f]{6})">([^<]*)</text>)re");
+        const std::regex polyline(R"re(<polyline points="([^"]*)")re");
+        const auto rgb = [](Argb colour) {
+            char hex[8];
+            std::snprintf(hex, sizeof hex, "%06x", colour & 0xFFFFFFu);
+            return std::string(hex);
+        };
+        const auto lines = canvas.lines();
+        std::size_t n = 0;
+        for (std::sregex_iterator m(run.out.begin(), run.out.end(), line), end; m != end;
+             ++m, ++n) {
+            ASSERT_LT(n, lines.size());
+            const auto& l = lines[n];
+            EXPECT_EQ((std::vector<double>{std::stod((*m)[1]), std::stod((*m)[2]),
+                                           std::stod((*m)[3]), std::stod((*m)[4])}),
+                      (std::vector<double>{l.x1 + 0.5, l.y1 + 0.5, l.x2 + 0.5, l.y2 + 0.5}));
+            EXPECT_EQ((*m)[5], rgb(l.pen.colour));
+            EXPECT_EQ((*m)[6].matched, l.pen.dashed);
+        }
+        EXPECT_EQ(n, lines.size());
+        const auto texts = canvas.texts();
+        n = 0;
+        for (std::sregex_iterator m(run.out.begin(), run.out.end(), text), end; m != end;
+             ++m, ++n) {
+            ASSERT_LT(n, texts.size());
+            std::string expected = windows1252ToUtf8(*utf16ToWindows1252(texts[n].text));
+            for (const auto& [from, to] : {std::pair{"&", "&amp;"}, {"<", "&lt;"}, {">", "&gt;"}})
+                for (std::size_t at = 0; (at = expected.find(from, at)) != std::string::npos;
+                     at += 4)
+                    expected.replace(at, 1, to);
+            EXPECT_EQ((*m)[4], expected);
+            EXPECT_EQ(std::stof((*m)[1]), texts[n].x);
+            EXPECT_NEAR(std::stof((*m)[2]), texts[n].y + 11 * SvgCanvas::kAscent, 1e-3);
+            EXPECT_EQ((*m)[3], rgb(texts[n].colour));
+        }
+        EXPECT_EQ(n, texts.size());
+        EXPECT_NE(run.out.find("probe &lt;R12&gt; &amp; C3"), std::string::npos);
+        std::smatch points;
+        ASSERT_TRUE(std::regex_search(run.out, points, polyline));
+        const auto traces = canvas.polylines();
+        ASSERT_EQ(traces.size(), 1u);
+        std::istringstream read(points[1].str());
+        std::size_t i = 0;
+        for (float x, y; read >> x && read.ignore(1) && read >> y; ++i) {
+            ASSERT_LT(i, traces[0].points.size());
+            EXPECT_NEAR(x - 0.5f, traces[0].points[i].x, 1e-3);
+            EXPECT_NEAR(y - 0.5f, traces[0].points[i].y, 1e-3);
+        }
+        EXPECT_EQ(i, traces[0].points.size());
+#ifdef ZINTAVO_RSVG_CONVERT
+        writeFileBytes(path("chart.svg"), run.out);
+        const ChildRun png =
+            runChild(ZINTAVO_RSVG_CONVERT, {"-o", path("chart.png"), path("chart.svg")});
+        EXPECT_EQ(png.status, 0) << png.err;
+        const std::string bytes = readFileBytes(path("chart.png"));
+        const auto be32 = [](int v) {
+            return std::string{'\0', '\0', static_cast<char>(v >> 8), static_cast<char>(v & 255)};
+        };
+        EXPECT_EQ(bytes.substr(1, 3), "PNG");
+        EXPECT_EQ(bytes.substr(12, 12), "IHDR" + be32(c.width) + be32(c.height));
+#endif
+    }
+}
+
+// A capture decoded to a log and that log converted give the rows that the
+// capture converted at once gives; their times differ by the runs' distance.
+TEST_F(ZintavoLogFiles, CaptureToLogToCsvIsCaptureToCsv) {
+    const std::vector<std::string> utc{"TZ=UTC0"};
+    const ChildRun log = runLogger({"--input", SAMPLE_CAPTURE_FILE}, {}, utc);
+    const ChildRun direct = runLogger({"--input", SAMPLE_CAPTURE_FILE, "--format", "csv"}, {}, utc);
+    writeFileBytes(path("capture.log"), log.out);
+    const ChildRun converted =
+        runLogger({"--from-log", path("capture.log"), "--format", "csv"}, {}, utc);
+    ASSERT_EQ(converted.status, 0) << converted.err;
+    const auto rows = [](const std::string& csv) {
+        std::vector<std::string> out;
+        for (std::size_t at = 0, end; (end = csv.find("\r\n", at)) != std::string::npos;
+             at = end + 2)
+            out.push_back(csv.substr(at, end - at));
+        return out;
+    };
+    const auto fromLog = rows(converted.out);
+    const auto fromCapture = rows(direct.out);
+    ASSERT_EQ(fromLog.size(), 33u);
+    ASSERT_EQ(fromLog.size(), fromCapture.size());
+    EXPECT_EQ(fromLog[0], fromCapture[0]);
+    for (std::size_t i = 1; i < fromLog.size(); ++i) {
+        EXPECT_EQ(fromLog[i].substr(25), fromCapture[i].substr(25)) << i;
+        EXPECT_EQ(fromLog[i].substr(19, 6), "+00:00") << fromLog[i];
+        const int apart = std::abs(secondOfDay(fromLog[i]) - secondOfDay(fromCapture[i]));
+        EXPECT_TRUE(apart <= 60 || apart >= 86400 - 60) << fromLog[i] << " " << fromCapture[i];
+    }
 }
 
 }  // namespace
