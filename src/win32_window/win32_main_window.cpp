@@ -174,7 +174,9 @@ INT_PTR Win32MainWindow::handle(UINT message, WPARAM wParam, LPARAM lParam) {
         case WM_NOTIFY: {
             const auto& header = *reinterpret_cast<const NMHDR*>(lParam);
             LRESULT result = 0;
-            if (list_ && header.hwndFrom == list_->handle() && list_->notify(header, result)) {
+            // The tooltip tells its owner, the dialog, how it draws; the chart when it shows.
+            if ((list_ && header.hwndFrom == list_->handle() && list_->notify(header, result)) ||
+                (header.hwndFrom == statsTip_ && statsTipNotify(lParam, result))) {
                 setResult(hwnd_, result);
                 return TRUE;
             }
@@ -614,6 +616,7 @@ void Win32MainWindow::updateStatsTipRect() {
 void Win32MainWindow::showStatistics(std::string_view text) {
     if (statsTip_ == nullptr) return;
     statsText_ = wideFromWindows1252(text);
+    widenStatsTip();
     TTTOOLINFOW tool{};
     tool.cbSize = sizeof tool;
     tool.uFlags = TTF_SUBCLASS;
@@ -660,9 +663,41 @@ bool Win32MainWindow::chartMessage(UINT message, WPARAM wParam, LPARAM lParam, L
         case WM_ERASEBKGND:
             result = 1;  // the surface covers the panel
             return true;
+        case WM_NOTIFY:
+            return reinterpret_cast<const NMHDR*>(lParam)->hwndFrom == statsTip_ &&
+                   statsTipNotify(lParam, result);
         default:
             return false;
     }
+}
+
+// The statistics lines put their values after a tab: the tooltip draws them
+// with the tabs expanded, on one line each, over the margin widenStatsTip made.
+bool Win32MainWindow::statsTipNotify(LPARAM lParam, LRESULT& result) {
+    auto& draw = *reinterpret_cast<NMTTCUSTOMDRAW*>(lParam);
+    if (draw.nmcd.hdr.code != NM_CUSTOMDRAW) return false;
+    if (draw.nmcd.dwDrawStage == CDDS_PREPAINT)
+        draw.uDrawFlags = (draw.uDrawFlags & ~UINT{DT_WORDBREAK}) | DT_EXPANDTABS | DT_NOCLIP;
+    result = CDRF_DODEFAULT;
+    return true;
+}
+
+// A tooltip may size itself for the text with its tabs drawn as one
+// character: a right margin adds what the expanded tabs need.
+void Win32MainWindow::widenStatsTip() {
+    HDC dc = GetDC(statsTip_);
+    if (dc == nullptr) return;
+    HGDIOBJ old =
+        SelectObject(dc, reinterpret_cast<HFONT>(SendMessageW(statsTip_, WM_GETFONT, 0, 0)));
+    const auto width = [&](UINT flags) {
+        RECT r{};
+        DrawTextW(dc, statsText_.c_str(), -1, &r, DT_CALCRECT | DT_NOPREFIX | flags);
+        return r.right;
+    };
+    const RECT margin{0, 0, std::max(0L, width(DT_EXPANDTABS) - width(0)), 0};
+    SelectObject(dc, old);
+    ReleaseDC(statsTip_, dc);
+    SendMessageW(statsTip_, TTM_SETMARGIN, 0, reinterpret_cast<LPARAM>(&margin));
 }
 
 void Win32MainWindow::endDrag(bool inside) {
