@@ -20,6 +20,8 @@ constexpr UINT_PTR kChartSubclass = 1;
 constexpr UINT kStatsToolId = ZINTAVO_CHART_PANEL;
 // Whether the window was maximised, kept beside the settings.
 constexpr std::string_view kMaximizedValue = "Maximized";
+// The stored window rectangle, absent until the first close.
+constexpr std::string_view kWindowValue = "Window";
 // Serial ports announce themselves through this device interface class.
 constexpr GUID kComPortInterface = {
     0x86E0D1E0, 0x8089, 0x11D0, {0x9C, 0xE4, 0x08, 0x00, 0x3E, 0x30, 0x1F, 0x73}};
@@ -342,10 +344,20 @@ void Win32MainWindow::startTicking() {
 }
 
 void Win32MainWindow::placeWindow(const WindowRect& saved) {
+    // A stored rectangle is in screen pixels; the default size of a first
+    // start is in logical pixels, scaled to the display here.
+    WindowRect wanted = saved;
+    if (store_.openKey()) {
+        if (!store_.query(kWindowValue)) {
+            wanted.width = MulDiv(saved.width, metrics_.dpi, 96);
+            wanted.height = MulDiv(saved.height, metrics_.dpi, 96);
+        }
+        store_.closeKey();
+    }
     std::vector<ScreenArea> screens;
     EnumDisplayMonitors(nullptr, nullptr, collectWorkArea, reinterpret_cast<LPARAM>(&screens));
     const MONITORINFO primary = monitorInfo(MonitorFromPoint({0, 0}, MONITOR_DEFAULTTOPRIMARY));
-    WindowRect r = placeOnScreen(saved, screens, areaOf(primary.rcWork));
+    WindowRect r = placeOnScreen(wanted, screens, areaOf(primary.rcWork));
     // Never smaller than the size at which every control is whole.
     const ClientSize minimum = minimumClientSize(metrics_);
     const RECT outer = outerRectFor(hwnd_, minimum.width, minimum.height, metrics_.dpi);
