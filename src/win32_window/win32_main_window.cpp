@@ -412,9 +412,11 @@ void Win32MainWindow::layout() {
     RECT client{};
     GetClientRect(hwnd_, &client);
     const WindowLayout l = layoutForClient(client.right, client.bottom, metrics_);
+    // Not copied from where they were: after a maximise their old place may
+    // hold what was never painted, and the copy would count as painted.
     const auto place = [](HWND control, const ControlRect& r) {
         SetWindowPos(control, nullptr, r.x, r.y, std::max(0, r.width), std::max(0, r.height),
-                     SWP_NOZORDER | SWP_NOACTIVATE);
+                     SWP_NOZORDER | SWP_NOACTIVATE | SWP_NOCOPYBITS);
     };
     place(chart_, l.chart);
     place(list_->handle(), l.list);
