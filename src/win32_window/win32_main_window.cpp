@@ -20,6 +20,8 @@ constexpr UINT_PTR kChartSubclass = 1;
 constexpr UINT kStatsToolId = ZINTAVO_CHART_PANEL;
 // Whether the window was maximised, kept beside the settings.
 constexpr std::string_view kMaximizedValue = "Maximized";
+// The stored window rectangle, absent until the first close.
+constexpr std::string_view kWindowValue = "Window";
 // Serial ports announce themselves through this device interface class.
 constexpr GUID kComPortInterface = {
     0x86E0D1E0, 0x8089, 0x11D0, {0x9C, 0xE4, 0x08, 0x00, 0x3E, 0x30, 0x1F, 0x73}};
@@ -174,7 +176,9 @@ INT_PTR Win32MainWindow::handle(UINT message, WPARAM wParam, LPARAM lParam) {
         case WM_NOTIFY: {
             const auto& header = *reinterpret_cast<const NMHDR*>(lParam);
             LRESULT result = 0;
-            if (list_ && header.hwndFrom == list_->handle() && list_->notify(header, result)) {
+            // The tooltip tells its owner, the dialog, how it draws; the chart when it shows.
+            if ((list_ && header.hwndFrom == list_->handle() && list_->notify(header, result)) ||
+                (header.hwndFrom == statsTip_ && statsTipNotify(lParam, result))) {
                 setResult(hwnd_, result);
                 return TRUE;
             }
@@ -340,10 +344,20 @@ void Win32MainWindow::startTicking() {
 }
 
 void Win32MainWindow::placeWindow(const WindowRect& saved) {
+    // A stored rectangle is in screen pixels; the default size of a first
+    // start is in logical pixels, scaled to the display here.
+    WindowRect wanted = saved;
+    if (store_.openKey()) {
+        if (!store_.query(kWindowValue)) {
+            wanted.width = MulDiv(saved.width, metrics_.dpi, 96);
+            wanted.height = MulDiv(saved.height, metrics_.dpi, 96);
+        }
+        store_.closeKey();
+    }
     std::vector<ScreenArea> screens;
     EnumDisplayMonitors(nullptr, nullptr, collectWorkArea, reinterpret_cast<LPARAM>(&screens));
     const MONITORINFO primary = monitorInfo(MonitorFromPoint({0, 0}, MONITOR_DEFAULTTOPRIMARY));
-    WindowRect r = placeOnScreen(saved, screens, areaOf(primary.rcWork));
+    WindowRect r = placeOnScreen(wanted, screens, areaOf(primary.rcWork));
     // Never smaller than the size at which every control is whole.
     const ClientSize minimum = minimumClientSize(metrics_);
     const RECT outer = outerRectFor(hwnd_, minimum.width, minimum.height, metrics_.dpi);
@@ -398,9 +412,11 @@ void Win32MainWindow::layout() {
     RECT client{};
     GetClientRect(hwnd_, &client);
     const WindowLayout l = layoutForClient(client.right, client.bottom, metrics_);
+    // Not copied from where they were: after a maximise their old place may
+    // hold what was never painted, and the copy would count as painted.
     const auto place = [](HWND control, const ControlRect& r) {
         SetWindowPos(control, nullptr, r.x, r.y, std::max(0, r.width), std::max(0, r.height),
-                     SWP_NOZORDER | SWP_NOACTIVATE);
+                     SWP_NOZORDER | SWP_NOACTIVATE | SWP_NOCOPYBITS);
     };
     place(chart_, l.chart);
     place(list_->handle(), l.list);
@@ -614,6 +630,7 @@ void Win32MainWindow::updateStatsTipRect() {
 void Win32MainWindow::showStatistics(std::string_view text) {
     if (statsTip_ == nullptr) return;
     statsText_ = wideFromWindows1252(text);
+    widenStatsTip();
     TTTOOLINFOW tool{};
     tool.cbSize = sizeof tool;
     tool.uFlags = TTF_SUBCLASS;
@@ -660,9 +677,41 @@ bool Win32MainWindow::chartMessage(UINT message, WPARAM wParam, LPARAM lParam, L
         case WM_ERASEBKGND:
             result = 1;  // the surface covers the panel
             return true;
+        case WM_NOTIFY:
+            return reinterpret_cast<const NMHDR*>(lParam)->hwndFrom == statsTip_ &&
+                   statsTipNotify(lParam, result);
         default:
             return false;
     }
+}
+
+// The statistics lines put their values after a tab: the tooltip draws them
+// with the tabs expanded, on one line each, over the margin widenStatsTip made.
+bool Win32MainWindow::statsTipNotify(LPARAM lParam, LRESULT& result) {
+    auto& draw = *reinterpret_cast<NMTTCUSTOMDRAW*>(lParam);
+    if (draw.nmcd.hdr.code != NM_CUSTOMDRAW) return false;
+    if (draw.nmcd.dwDrawStage == CDDS_PREPAINT)
+        draw.uDrawFlags = (draw.uDrawFlags & ~UINT{DT_WORDBREAK}) | DT_EXPANDTABS | DT_NOCLIP;
+    result = CDRF_DODEFAULT;
+    return true;
+}
+
+// A tooltip may size itself for the text with its tabs drawn as one
+// character: a right margin adds what the expanded tabs need.
+void Win32MainWindow::widenStatsTip() {
+    HDC dc = GetDC(statsTip_);
+    if (dc == nullptr) return;
+    HGDIOBJ old =
+        SelectObject(dc, reinterpret_cast<HFONT>(SendMessageW(statsTip_, WM_GETFONT, 0, 0)));
+    const auto width = [&](UINT flags) {
+        RECT r{};
+        DrawTextW(dc, statsText_.c_str(), -1, &r, DT_CALCRECT | DT_NOPREFIX | flags);
+        return r.right;
+    };
+    const RECT margin{0, 0, std::max(0L, width(DT_EXPANDTABS) - width(0)), 0};
+    SelectObject(dc, old);
+    ReleaseDC(statsTip_, dc);
+    SendMessageW(statsTip_, TTM_SETMARGIN, 0, reinterpret_cast<LPARAM>(&margin));
 }
 
 void Win32MainWindow::endDrag(bool inside) {

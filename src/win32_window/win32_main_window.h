@@ -65,6 +65,8 @@ class Win32MainWindow final : private SessionWindow {
     void createStatsTip();
     void updateStatsTipRect();
     bool chartMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result);
+    bool statsTipNotify(LPARAM lParam, LRESULT& result);
+    void widenStatsTip();
     void endDrag(bool inside);
     ScreenPoint cursor() const;
     ScreenRect chartScreenRect() const;

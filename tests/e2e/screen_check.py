@@ -30,6 +30,9 @@ ImageMagick's `import -window ID shot.ppm` writes them).
       marks one pixel apart.
   screen_check.py editor SHOT.ppm
       The list's selected row holds a tag editor at least 200 px wide.
+  screen_check.py tabs SHOT.ppm
+      A picture of the statistics tooltip: its lines after the first put
+      their values in one column, apart from the labels (the tabs expanded).
 
 Exit status 0 when the picture passes, 1 with the reasons on stdout when it
 does not, 2 for a bad command line or an unreadable file.
@@ -410,6 +413,33 @@ def framed_editor_width(image):
     return widest
 
 
+# A gap this wide (pixels) in a line of the tooltip's text is a tab's, not
+# one between letters.
+TAB_GAP = 6
+
+
+def check_tabs(image):
+    """Where the second column of each text line after the first starts,
+    inside the tooltip's frame."""
+    xs, ys = range(3, image.width - 3), range(3, image.height - 3)
+    inked = [y for y in ys if any(is_dark(image.at(x, y)) for x in xs)]
+    lines = []
+    for y in inked:
+        if lines and lines[-1][-1] == y - 1:
+            lines[-1].append(y)
+        else:
+            lines.append([y])
+    if len(lines) != 4:
+        return [f"{len(lines)} lines of text, not 4"]
+    starts = []
+    for line in lines[1:]:
+        cols = [x for x in xs if any(is_dark(image.at(x, y)) for y in line)]
+        starts.append(next((b for a, b in zip(cols, cols[1:]) if b - a > TAB_GAP), None))
+    if None in starts or max(starts) - min(starts) > 1:
+        return [f"the values of lines 2-4 start at x = {starts}, not in one column"]
+    return []
+
+
 def main(argv):
     if len(argv) >= 3 and argv[1] in ("layout", "hastrace", "sharp"):
         try:
@@ -428,7 +458,7 @@ def main(argv):
         for p in problems:
             print(p)
         return 1 if problems else 0
-    commands = ("face", "markers", "trace", "timemarks", "editor")
+    commands = ("face", "markers", "trace", "timemarks", "editor", "tabs")
     if len(argv) < 3 or argv[1] not in commands:
         print(__doc__)
         return 2
@@ -452,6 +482,8 @@ def main(argv):
         problems = check_time_marks(image, int(argv[3]))
     elif argv[1] == "editor":
         problems = check_editor(image)
+    elif argv[1] == "tabs":
+        problems = check_tabs(image)
     else:
         try:
             expected = [tuple(int(v) for v in (x.split(":") * 2)[:2]) for x in argv[3:]]

@@ -24,8 +24,9 @@ class LogPlatform {
     bool stopRequested();
     // Runs the session on the live port of the options; the exit status.
     int runLivePort(LogSession& session, const LogOptions& options);
-    // Prints the ports as the program's port list shows them, one per line.
-    int listPorts(std::ostream& out);
+    // Prints the ports as the program's port list shows them, one per line;
+    // `notes` says why a port that opens is missing from them, where it can.
+    int listPorts(std::ostream& out, std::ostream& notes);
     // Runs one auto-detection and prints the entry of the port it finds.
     int detect(std::ostream& out, std::ostream& notes);
 

@@ -40,7 +40,7 @@ int main(int argc, char** argv) {
     LogPlatform platform(argc, argv);
     switch (options.command) {
         case LogOptions::Command::listPorts:
-            return platform.listPorts(std::cout);
+            return platform.listPorts(std::cout, std::cerr);
         case LogOptions::Command::detect:
             return platform.detect(std::cout, std::cerr);
         case LogOptions::Command::log:

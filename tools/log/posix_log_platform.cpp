@@ -62,7 +62,7 @@ int LogPlatform::runLivePort(LogSession& session, const LogOptions& options) {
     return session.runPort(device, detection);
 }
 
-int LogPlatform::listPorts(std::ostream& out) {
+int LogPlatform::listPorts(std::ostream& out, std::ostream&) {
     const PortMap& map = state_->map;
     PosixSerialPorts ports(map);
     for (const std::string& entry :

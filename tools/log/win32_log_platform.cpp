@@ -37,9 +37,39 @@ int LogPlatform::runLivePort(LogSession& session, const LogOptions&) {
     return session.runPort(device, detection);
 }
 
-int LogPlatform::listPorts(std::ostream& out) {
+namespace {
+
+bool underWine() {
+    HMODULE ntdll = GetModuleHandleW(L"ntdll.dll");
+    return ntdll != nullptr && GetProcAddress(ntdll, "wine_get_version") != nullptr;
+}
+
+// Wine opens a port whose dosdevices link is all there is, but only a port
+// named in its registry gets into the serial device map, where the list and
+// detection look. Such ports are named on `notes`, with the remedy.
+void noteUnmappedWinePorts(std::ostream& notes) {
+    Win32SerialPorts ports;
+    ListedPorts listed;
+    ports.enumeratePorts(listed);
+    for (std::uint32_t port = 1; port <= ListedPorts::kMaxPort; ++port) {
+        if (listed.contains(port)) continue;
+        Win32SerialDevice device;
+        const OpenResult opened = device.open(port);
+        if (!opened && !opened.isBusy()) continue;
+        notes << "zintavo-log: COM" << port
+              << " opens but is not in the serial device map, so it is not listed or detected:"
+                 " name it in Wine's registry (HKLM\\Software\\Wine\\Ports, value COM"
+              << port << ") and restart Wine (wineserver -k)" << std::endl;
+    }
+}
+
+}  // namespace
+
+int LogPlatform::listPorts(std::ostream& out, std::ostream& notes) {
     Win32SerialPorts ports;
     for (const std::string& entry : portEntries(ports, {})) out << entry << '\n';
+    out.flush();
+    if (underWine()) noteUnmappedWinePorts(notes);
     return 0;
 }
 
