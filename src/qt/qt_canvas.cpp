@@ -6,7 +6,6 @@
 #include <QString>
 #include <QVarLengthArray>
 #include <algorithm>
-#include <cstdlib>
 
 #include "qt/raster_strips.h"
 
@@ -19,13 +18,14 @@ QColor toColor(Argb colour) {
 QPen toPen(const Pen& pen) {
     QPen out(toColor(pen.colour));
     out.setWidth(1);
-    out.setStyle(pen.dashed ? Qt::DashLine : Qt::SolidLine);
+    if (pen.dashed) {
+        out.setDashPattern({static_cast<qreal>(canvas_rules::kDashOn),
+                            static_cast<qreal>(canvas_rules::kDashOff)});
+    }
     return out;
 }
 
-// Integer coordinates name pixel centres for lines, so a one-pixel line at an
-// integer row covers exactly that row.
-constexpr qreal kPixelCentre = 0.5;
+constexpr qreal kPixelCentre = canvas_rules::kPixelCentre;
 
 QFont faceFont(int pixelSize) {
     QFont font;
@@ -91,43 +91,33 @@ void QtCanvas::drawLine(int x1, int y1, int x2, int y2, const Pen& pen) {
                       QPointF(x2 + kPixelCentre, y2 + kPixelCentre));
 }
 
-// The raster engine strokes a one-pixel line along a row or a column as whole
-// pixels from end to end, a dashed one as dashes of four pixels every six,
-// counted from the first end. Filling those pixels gives the same picture
+// The raster engine strokes a one-pixel line along a row or a column as the
+// pixels the drawing rules name. Filling those pixels gives the same picture
 // without the stroker, which hands a dashed grid line (a hundred dashes) or
 // a tall mark line to its thread pool and cost most of a chart repaint.
 void QtCanvas::drawAxisLine(int x1, int y1, int x2, int y2, const Pen& pen) {
-    constexpr int kDashPeriod = 6;
-    constexpr int kDashOn = 4;
     const bool alongRow = y1 == y2;
-    const int from = alongRow ? x1 : y1;
-    const int to = alongRow ? x2 : y2;
-    const int direction = to >= from ? 1 : -1;
-    const int length = std::abs(to - from);
-    const int period = pen.dashed ? kDashPeriod : length + 1;
-    const int on = pen.dashed ? kDashOn : length + 1;
     const QColor colour = toColor(pen.colour);
     // An opaque dash replaces its pixels: they are written straight into the
     // image (the painter keeps no copy of them); a see-through one is blended,
     // and under a clip the painter draws it.
     const bool opaque = qAlpha(pen.colour) == 0xFF && !painter_.hasClipping();
     const QRect bounds = image_.rect();
-    for (int start = 0; start <= length; start += period) {
-        const int first = from + direction * start;
-        const int last = from + direction * std::min(start + on - 1, length);
-        const int low = std::min(first, last);
-        const int count = std::abs(last - first) + 1;
-        const QRect dash = alongRow ? QRect(low, y1, count, 1) : QRect(x1, low, 1, count);
-        if (!opaque) {
-            forEachRasterStrip(dash, [&](const QRect& strip) { painter_.fillRect(strip, colour); });
-            continue;
-        }
-        const QRect shown = dash.intersected(bounds);
-        for (int y = shown.top(); y <= shown.bottom(); ++y) {
-            QRgb* row = reinterpret_cast<QRgb*>(image_.scanLine(y));
-            std::fill(row + shown.left(), row + shown.right() + 1, pen.colour);
-        }
-    }
+    canvas_rules::forEachAxisLineRun(
+        alongRow ? x1 : y1, alongRow ? x2 : y2, pen.dashed, [&](canvas_rules::PixelRun run) {
+            const QRect dash =
+                alongRow ? QRect(run.first, y1, run.count, 1) : QRect(x1, run.first, 1, run.count);
+            if (!opaque) {
+                forEachRasterStrip(dash,
+                                   [&](const QRect& strip) { painter_.fillRect(strip, colour); });
+                return;
+            }
+            const QRect shown = dash.intersected(bounds);
+            for (int y = shown.top(); y <= shown.bottom(); ++y) {
+                QRgb* row = reinterpret_cast<QRgb*>(image_.scanLine(y));
+                std::fill(row + shown.left(), row + shown.right() + 1, pen.colour);
+            }
+        });
 }
 
 void QtCanvas::drawPolyline(std::span<const PointF> points, const Pen& pen) {

@@ -32,12 +32,13 @@ GpGraphics* G(void* p) {
     return static_cast<GpGraphics*>(p);
 }
 
-// Lines name pixel centres, so a one-pixel line at an integer row covers
-// exactly that row (pixels span [i, i + 1) with the half-pixel offset mode).
-constexpr REAL kPixelCentre = 0.5f;
+// Pixels span [i, i + 1) with the half-pixel offset mode, so the drawing
+// rules' centres are where the library puts them.
+constexpr REAL kPixelCentre = canvas_rules::kPixelCentre;
 
-// Dashes of 4 on and 2 off, as the Linux window draws them.
-constexpr REAL kDashPattern[] = {4.0f, 2.0f};
+// In pen widths, which are one logical pixel.
+constexpr REAL kDashPattern[] = {static_cast<REAL>(canvas_rules::kDashOn),
+                                 static_cast<REAL>(canvas_rules::kDashOff)};
 
 // An ARGB colour as the surface keeps it: channels multiplied by alpha.
 std::uint32_t premultiply(Argb colour) {
@@ -356,6 +357,21 @@ void preparePen(GpPen* pen, const Pen& style) {
 
 void GdiplusCanvas::drawLine(int x1, int y1, int x2, int y2, const Pen& pen) {
     if (!usable() || pen_ == nullptr) return;
+    // The library's stroke ends half way into the end pixels and blurs a line
+    // along a row or a column: such lines are their whole pixels, filled.
+    if (exactPixels() && (x1 == x2) != (y1 == y2)) {
+        const bool alongRow = y1 == y2;
+        const std::uint32_t colour = premultiply(pen.colour);
+        canvas_rules::forEachAxisLineRun(alongRow ? x1 : y1, alongRow ? x2 : y2, pen.dashed,
+                                         [&](canvas_rules::PixelRun run) {
+                                             if (alongRow) {
+                                                 blendRect(run.first, y1, run.count, 1, colour);
+                                             } else {
+                                                 blendRect(x1, run.first, 1, run.count, colour);
+                                             }
+                                         });
+        return;
+    }
     preparePen(static_cast<GpPen*>(pen_), pen);
     GdipDrawLine(G(graphics_), static_cast<GpPen*>(pen_), static_cast<REAL>(x1) + kPixelCentre,
                  static_cast<REAL>(y1) + kPixelCentre, static_cast<REAL>(x2) + kPixelCentre,

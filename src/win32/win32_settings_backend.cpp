@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <string>
 #include <utility>
+#include <vector>
 
 #include "settings/settings_table.h"
 #include "win32/win32_user_paths.h"
@@ -75,6 +76,17 @@ void Win32SettingsBackend::set(std::string_view name, StorageType type,
         RegSetValueExW(static_cast<HKEY>(key_), wideName.c_str(), 0, REG_SZ,
                        reinterpret_cast<const BYTE*>(text.data()),
                        static_cast<DWORD>(text.size() * sizeof(wchar_t)));
+        return;
+    }
+    if (type == StorageType::RegSz) {
+        // The registry counts a terminator the caller "forgot" when the byte
+        // after a text is zero, reading one byte past the count: the text is
+        // handed over with a byte of its own after it, not zero, so that it is
+        // stored as counted, without a terminator, whatever lies beyond.
+        std::vector<std::uint8_t> text(bytes.begin(), bytes.end());
+        text.push_back(0xFF);
+        RegSetValueExA(static_cast<HKEY>(key_), valueName.c_str(), 0, REG_SZ, text.data(),
+                       static_cast<DWORD>(bytes.size()));
         return;
     }
     RegSetValueExA(static_cast<HKEY>(key_), valueName.c_str(), 0, static_cast<DWORD>(type),

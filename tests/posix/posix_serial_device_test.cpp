@@ -3,12 +3,12 @@
 #include <gtest/gtest.h>
 
 #include <chrono>
-#include <functional>
 #include <memory>
 #include <thread>
 #include <vector>
 
 #include "link/meter_port.h"
+#include "link/serial_device_contract.h"
 #include "posix_pty_meter.h"
 #include "support/fake_serial_device.h"
 
@@ -19,124 +19,37 @@ using Bytes = std::vector<std::uint8_t>;
 
 constexpr std::uint32_t kPort = 7;
 
-// One implementation of SerialDevice with a way to act as the far end.
-struct Line {
-    virtual ~Line() = default;
-    virtual SerialDevice& device() = 0;
-    virtual void send(const Bytes& bytes) = 0;
-    virtual void hangUp() = 0;
-};
-
-struct FakeLine : Line {
+struct FakeLine : SerialLine {
     FakeSerialDevice fake;
     FakeLine() { fake.failingPorts = {kPort + 1}; }
     SerialDevice& device() override { return fake; }
+    std::uint32_t port() const override { return kPort; }
+    std::uint32_t missingPort() const override { return kPort + 1; }
     void send(const Bytes& bytes) override { fake.feed(bytes); }
     void hangUp() override { fake.failed = true; }
 };
 
-struct PtyLine : Line {
+struct PtyLine : SerialLine {
     PtyPair pty;
     TempPortFolder folder;
     PortMap map{folder.path(), folder.devRoot(), folder.path()};
     PosixSerialDevice real{map};
     PtyLine() { folder.link(kPort, pty.slavePath()); }
     SerialDevice& device() override { return real; }
+    std::uint32_t port() const override { return kPort; }
+    std::uint32_t missingPort() const override { return kPort + 1; }
     void send(const Bytes& bytes) override { pty.write(bytes); }
     void hangUp() override { pty.closeMaster(); }
 };
 
-struct LineFactory {
-    const char* name;
-    std::function<std::unique_ptr<Line>()> make;
-};
-
-void PrintTo(const LineFactory& factory, std::ostream* os) {
-    *os << factory.name;
-}
-
-class SerialDeviceContract : public ::testing::TestWithParam<LineFactory> {
-  protected:
-    void SetUp() override { line = GetParam().make(); }
-    SerialDevice& device() { return line->device(); }
-    // Bytes written to a pty reach the slave a moment later.
-    std::size_t waitForQueued(std::size_t atLeast) {
-        SerialIo q;
-        for (int i = 0; i < 200; ++i) {
-            q = device().queued();
-            if (q.failed || q.bytes >= atLeast) break;
-            std::this_thread::sleep_for(5ms);
-        }
-        return q.bytes;
-    }
-    std::unique_ptr<Line> line;
-};
-
-TEST_P(SerialDeviceContract, UnmappedPortDoesNotOpen) {
-    EXPECT_EQ(device().open(kPort + 1), OpenResult::failed());
-    EXPECT_FALSE(device().isOpen());
-}
-
-TEST_P(SerialDeviceContract, ReadsWhatArrivesInOrderWithoutWaiting) {
-    ASSERT_TRUE(device().open(kPort));
-    ASSERT_TRUE(device().configure(LineSettings{}));
-    const SerialIo none = device().queued();
-    EXPECT_FALSE(none.failed);
-    EXPECT_EQ(none.bytes, 0u);
-    std::array<std::uint8_t, 8> buffer{};
-    EXPECT_EQ(device().read(buffer).bytes, 0u);  // returns at once with nothing
-
-    const Bytes sent = {0x10, 0x20, 0x00, 0x0D, 0x0A, 0x11, 0x13, 0xFF, 0x03, 0x7F};
-    line->send(sent);
-    ASSERT_EQ(waitForQueued(sent.size()), sent.size());
-    Bytes got(buffer.begin(),
-              buffer.begin() + static_cast<long>(device().read(std::span(buffer).first(4)).bytes));
-    const SerialIo rest = device().read(buffer);
-    got.insert(got.end(), buffer.begin(), buffer.begin() + static_cast<long>(rest.bytes));
-    EXPECT_EQ(got, sent);  // raw: no byte translated or taken as flow control
-    EXPECT_EQ(device().queued().bytes, 0u);
-}
-
-TEST_P(SerialDeviceContract, PurgeDiscardsWhatIsQueued) {
-    ASSERT_TRUE(device().open(kPort));
-    ASSERT_TRUE(device().configure(LineSettings{}));
-    line->send(Bytes(20, 0x55));
-    ASSERT_EQ(waitForQueued(20), 20u);
-    device().purge();
-    EXPECT_EQ(device().queued().bytes, 0u);
-}
-
-TEST_P(SerialDeviceContract, CloseIsFinalAndHarmlessTwice) {
-    ASSERT_TRUE(device().open(kPort));
-    device().close();
-    device().close();
-    EXPECT_FALSE(device().isOpen());
-    EXPECT_TRUE(device().queued().failed);
-    ASSERT_TRUE(device().open(kPort));  // and it opens again
-    EXPECT_TRUE(device().isOpen());
-}
-
-TEST_P(SerialDeviceContract, FarEndGoingAwayClosesTheLink) {
-    MeterPort port(device(), nullptr);
-    ASSERT_TRUE(port.open(kPort, 2400));
-    port.receive();
-    EXPECT_TRUE(port.isOpen());
-    line->hangUp();
-    // The hang-up may take a moment to reach the slave; each receive returns at
-    // once, and the port is closed rather than polled forever.
-    for (int i = 0; i < 100 && port.isOpen(); ++i) {
-        port.receive();
-        std::this_thread::sleep_for(5ms);
-    }
-    EXPECT_FALSE(port.isOpen());
-    EXPECT_EQ(port.linkActivity, 0);
-}
-
 INSTANTIATE_TEST_SUITE_P(
     Devices, SerialDeviceContract,
-    ::testing::Values(LineFactory{"fake", [] { return std::make_unique<FakeLine>(); }},
-                      LineFactory{"pty", [] { return std::make_unique<PtyLine>(); }}),
-    [](const auto& param) { return std::string(param.param.name); });
+    ::testing::Values(
+        SerialLineFactory{
+            "fake", []() -> std::unique_ptr<SerialLine> { return std::make_unique<FakeLine>(); }},
+        SerialLineFactory{
+            "pty", []() -> std::unique_ptr<SerialLine> { return std::make_unique<PtyLine>(); }}),
+    serialLineName);
 
 TEST(PosixSerialDevice, UnsupportedRatesFailTheConfiguration) {
     PtyPair pty;

@@ -8,9 +8,11 @@
 #include <QPen>
 #include <QRect>
 #include <QRegion>
+#include <memory>
 #include <string>
 #include <vector>
 
+#include "drawing/canvas_contract.h"
 #include "drawing/lcd_glyphs.h"
 #include "face/face_look.h"
 #include "qt/qt_drawing_surfaces.h"
@@ -27,17 +29,6 @@ bool dark(const QImage& img, int x, int y) {
 }
 bool light(const QImage& img, int x, int y) {
     return qGray(img.pixel(x, y)) > 200;
-}
-
-// Bounding box of the pixels darker than mid-grey.
-QRect inkBox(const QImage& img, const QRect& area) {
-    QRect box;
-    for (int y = area.top(); y <= area.bottom(); ++y) {
-        for (int x = area.left(); x <= area.right(); ++x) {
-            if (qGray(img.pixel(x, y)) < 128) box = box.united(QRect(x, y, 1, 1));
-        }
-    }
-    return box;
 }
 
 int darkCount(const QImage& img, const QRect& area) {
@@ -153,87 +144,6 @@ TEST(QtFacePixels, FaceColoursComeFromTheSettings) {
     EXPECT_EQ(img.pixel(30, 197), 0xFFFFFF00u);  // first bar segment
 }
 
-TEST(QtCanvasText, MeasuredBoxStartsAtTheAnchor) {
-    struct Case {
-        std::u16string text;
-        float size;
-        float x, y;
-    };
-    const std::vector<Case> cases = {
-        {u"HOLD", 18, 40, 30},     {u"AUTO", 14, 120, 100}, {u"1/03/2026  3:07:09PM", 11, 10, 150},
-        {u"K\u2126", 14, 200, 60}, {u"HOLD", 36, 40, 160},
-    };
-    for (const Case& c : cases) {
-        SCOPED_TRACE(std::string(c.text.begin(), c.text.end()) + " " + std::to_string(c.size));
-        QtCanvas canvas(350, 237);
-        canvas.clear(kWhite);
-        canvas.drawText(c.x, c.y, c.text, c.size, kBlack);
-        const QRect ink = inkBox(canvas.image(), canvas.image().rect());
-        ASSERT_FALSE(ink.isNull());
-        // The ink starts a little inside the box: side bearing and internal leading.
-        EXPECT_GE(ink.left(), static_cast<int>(c.x) - 1);
-        EXPECT_LE(ink.left(), static_cast<int>(c.x) + c.size * 0.25f);
-        EXPECT_GE(ink.top(), static_cast<int>(c.y));
-        EXPECT_LE(ink.top(), static_cast<int>(c.y) + c.size * 0.4f);
-        // Cap height grows with the size.
-        EXPECT_GT(ink.height(), c.size * 0.55f);
-        EXPECT_LT(ink.height(), c.size * 1.2f);
-    }
-}
-
-TEST(QtCanvasFills, IntegerRectsAreCrispHalfPixelEdgesSoft) {
-    QtCanvas canvas(40, 40);
-    canvas.clear(kWhite);
-    canvas.fillRect(2, 2, 4, 4, kBlack);
-    canvas.fillRectF(10.5f, 2.0f, 3.0f, 10.0f, kBlack);
-    const QImage& img = canvas.image();
-    EXPECT_EQ(qGray(img.pixel(2, 2)), 0);
-    EXPECT_EQ(qGray(img.pixel(5, 5)), 0);
-    EXPECT_EQ(qGray(img.pixel(6, 5)), 255);
-    EXPECT_EQ(qGray(img.pixel(11, 5)), 0);
-    EXPECT_EQ(qGray(img.pixel(12, 5)), 0);
-    const int edge = qGray(img.pixel(10, 5));
-    EXPECT_GT(edge, 60);
-    EXPECT_LT(edge, 200);
-    EXPECT_GT(qGray(img.pixel(13, 5)), 60);
-    EXPECT_LT(qGray(img.pixel(13, 5)), 200);
-}
-
-// Long vertical lines are drawn in pieces; a see-through line must still come
-// out even (no piece joint blended twice), cover exactly its rows, and keep
-// its dash pattern running across the joints.
-TEST(QtCanvasLines, LongVerticalLinesAreEvenFromEndToEnd) {
-    constexpr Argb kGrey = 0x60FFFFFF;
-    struct Case {
-        bool dashed;
-        int y1, y2;
-    };
-    for (const Case& c : {Case{false, 7, 286}, Case{true, 7, 286}, Case{false, 3, 131}}) {
-        QtCanvas canvas(20, 300);
-        canvas.clear(0xFF000000);
-        canvas.drawLine(10, c.y1, 10, c.y2, Pen{kGrey, c.dashed});
-        const QImage& img = canvas.image();
-        std::vector<int> column;
-        for (int y = 0; y < img.height(); ++y) column.push_back(qGray(img.pixel(10, y)));
-        EXPECT_EQ(column[static_cast<std::size_t>(c.y1 - 1)], 0);
-        EXPECT_EQ(column[static_cast<std::size_t>(c.y2 + 1)], 0);
-        const int lit = column[static_cast<std::size_t>(c.y1)];
-        EXPECT_GT(lit, 0);
-        int dark = 0;
-        for (int y = c.y1; y <= c.y2; ++y) {
-            const int v = column[static_cast<std::size_t>(y)];
-            EXPECT_TRUE(v == lit || v == 0) << "row " << y << " dashed " << c.dashed;
-            if (v == 0) ++dark;
-        }
-        if (c.dashed) {
-            // Dashes of four rows with gaps of two, all the way down.
-            EXPECT_NEAR(dark, (c.y2 - c.y1 + 1) / 3, 3);
-        } else {
-            EXPECT_EQ(dark, 0);
-        }
-    }
-}
-
 // Lines along a row or a column are filled, not stroked: the pixels must be
 // those the raster engine's own one-pixel stroke gives, dashes included.
 TEST(QtCanvasLines, AxisLinesAreThePixelsOfTheStroke) {
@@ -262,41 +172,6 @@ TEST(QtCanvasLines, AxisLinesAreThePixelsOfTheStroke) {
             }
         }
     }
-}
-
-TEST(QtCanvasSprites, WithoutASheetSpritesDrawNothingButTheRestDoes) {
-    const QImage none;
-    QtCanvas canvas(350, 237, &none);
-    canvas.clear(kWhite);
-    drawBigDigit(canvas, 8, 0);
-    canvas.fillRect(12, 113, 20, 8, kBlack);
-    canvas.drawText(50, 10, u"HOLD", 14, kBlack);
-    const QImage& img = canvas.image();
-    EXPECT_EQ(darkCount(img, QRect(37, 72, 57, 100)), 0);
-    EXPECT_TRUE(dark(img, 20, 116));
-    EXPECT_GT(darkCount(img, QRect(50, 10, 60, 20)), 10);
-}
-
-TEST(QtCanvasSprites, CopiesAreOneToOneAndBlendOverTheGround) {
-    const QImage sheet = loadSpriteSheet();
-    ASSERT_FALSE(sheet.isNull());
-    QtCanvas canvas(350, 237, &sheet);
-    canvas.clear(0xFF00FF00);
-    drawSpriteCell(canvas, 100, 50, lcd::kArrow);
-    const QImage& img = canvas.image();
-    for (int y = 0; y < lcd::kArrow.h; ++y) {
-        for (int x = 0; x < lcd::kArrow.w; ++x) {
-            const QRgb src = sheet.pixel(lcd::kArrow.x + x, lcd::kArrow.y + y);
-            const QRgb dst = img.pixel(100 + x, 50 + y);
-            if (qAlpha(src) == 0) {
-                EXPECT_EQ(dst, 0xFF00FF00u) << x << "," << y;
-            }
-            if (qAlpha(src) == 255) {
-                EXPECT_EQ(dst, src | 0xFF000000u) << x << "," << y;
-            }
-        }
-    }
-    EXPECT_EQ(img.pixel(99, 50), 0xFF00FF00u);
 }
 
 TEST(SpriteSheet, EmbeddedSheetFillsEveryCellTheFaceDraws) {
@@ -353,6 +228,28 @@ TEST(DrawingSurfaces, ChartSurfaceIsRemadeAndMeterSurfaceKept) {
     EXPECT_FALSE(surfaces.spriteSheet().isNull());
     EXPECT_FALSE(appIcon().isNull());
 }
+
+struct QtCanvasUnderTest final : CanvasUnderTest {
+    QImage sheet;
+    QImage premultipliedSheet;
+    QtCanvas surface;
+    QtCanvasUnderTest(int width, int height, bool withSheet)
+        : sheet(withSheet ? loadSpriteSheet() : QImage()),
+          premultipliedSheet(sheet.convertToFormat(QImage::Format_ARGB32_Premultiplied)),
+          surface(width, height, &sheet) {}
+    Canvas& canvas() override { return surface; }
+    Argb pixel(int x, int y) const override { return surface.image().pixel(x, y); }
+    Argb sheetPixel(int x, int y) const override { return premultipliedSheet.pixel(x, y); }
+};
+
+INSTANTIATE_TEST_SUITE_P(
+    Qt, CanvasContract,
+    ::testing::Values(CanvasFactory{
+        "qt",
+        [](int width, int height, bool withSheet) -> std::unique_ptr<CanvasUnderTest> {
+            return std::make_unique<QtCanvasUnderTest>(width, height, withSheet);
+        }}),
+    canvasName);
 
 }  // namespace
 

@@ -2,6 +2,9 @@
 
 #include <gtest/gtest.h>
 
+#include <memory>
+
+#include "settings/settings_backend_contract.h"
 #include "settings/settings_memory_backend.h"
 
 namespace {
@@ -217,31 +220,18 @@ TEST(SettingsStore, WindowAndLogFileLoadRules) {
     }
 }
 
-TEST(SettingsStore, SaveThenLoadRestoresEveryValue) {
-    Settings saved;
-    saved.window = {-1920, -4, 800, 0};
-    saved.port = 255;
-    saved.baud = 9600;
-    saved.flags = 0x80000001;
-    saved.mode = 2;
-    saved.switch_ = 3;
-    saved.listCount = 500;
-    saved.colorChart = 0x01020304;
-    saved.colorMeterText = 0xFFFFFFFF;
-    saved.logFile = "/var/log/meter/" + std::string(200, 'z') + ".COM3.2021-03-07.14.05.log";
+struct MemoryKey final : SettingsKeyUnderTest {
+    SettingsMemoryBackend memory;
+    SettingsBackend& start() override { return memory; }
+    bool keyExists() const override { return memory.keyExists(); }
+};
 
-    SettingsMemoryBackend store;
-    saveSettings(saved, store);
-    const StoredValue& logFile = store.values().at("LogFile");
-    EXPECT_EQ(logFile.bytes.size(), saved.logFile.size()) << "whole text, no terminator";
-
-    Settings loaded;
-    loadSettings(loaded, store);
-    Settings reference = saved;
-    const auto a = settingsTable(loaded);
-    const auto b = settingsTable(reference);
-    for (std::size_t i = 0; i < kSettingCount; ++i)
-        EXPECT_EQ(locationBytes(a[i].location), locationBytes(b[i].location)) << a[i].name;
-}
+INSTANTIATE_TEST_SUITE_P(Memory, SettingsBackendContract,
+                         ::testing::Values(SettingsBackendFactory{
+                             "memory",
+                             []() -> std::unique_ptr<SettingsKeyUnderTest> {
+                                 return std::make_unique<MemoryKey>();
+                             }}),
+                         settingsBackendName);
 
 }  // namespace

@@ -5,14 +5,17 @@
 
 #include <algorithm>
 #include <chrono>
+#include <cstdio>
 #include <cstdlib>
 #include <fstream>
 #include <iterator>
+#include <memory>
 #include <string>
 #include <thread>
 #include <vector>
 
 #include "link/meter_port.h"
+#include "link/serial_device_contract.h"
 #include "win32/win32_serial_device.h"
 
 namespace {
@@ -33,14 +36,44 @@ std::uint32_t simPort() {
     return port.empty() ? 0 : static_cast<std::uint32_t>(std::stoul(port));
 }
 
-TEST(Win32SerialDevice, PortWithoutDeviceDoesNotOpen) {
-    Win32SerialDevice device;
-    EXPECT_EQ(device.open(201), OpenResult::failed());
-    EXPECT_FALSE(device.isOpen());
-    EXPECT_TRUE(device.queued().failed);
-    std::uint8_t byte = 0;
-    EXPECT_TRUE(device.read(std::span(&byte, 1)).failed);
-}
+// The line behind a port of the prefix whose far end, run_pty_feed_test's
+// feeder, writes the files dropped into its folder and hangs up on request.
+struct WinePtyLine final : SerialLine {
+    Win32SerialDevice real;
+    std::string folder = environment("ZINTAVO_PTY_FEED");
+    int files = 0;
+    SerialDevice& device() override { return real; }
+    std::uint32_t port() const override {
+        const std::string port = environment("ZINTAVO_FEED_PORT");
+        return port.empty() ? 0 : static_cast<std::uint32_t>(std::stoul(port));
+    }
+    std::uint32_t missingPort() const override { return 201; }
+    // Written beside, then renamed: the feeder sees each file whole.
+    void drop(const std::string& name, const Bytes& bytes) const {
+        const std::string part = folder + "/" + name + ".part";
+        {
+            std::ofstream out(part, std::ios::binary);
+            out.write(reinterpret_cast<const char*>(bytes.data()),
+                      static_cast<std::streamsize>(bytes.size()));
+        }
+        ASSERT_TRUE(MoveFileA(part.c_str(), (folder + "/" + name).c_str())) << name;
+    }
+    void send(const Bytes& bytes) override {
+        char name[16];
+        std::snprintf(name, sizeof name, "%06d.bytes", ++files);
+        drop(name, bytes);
+    }
+    void hangUp() override { drop("hang-up", {}); }
+};
+
+SerialLineFactory wineLine{"wine", []() -> std::unique_ptr<SerialLine> {
+                               auto line = std::make_unique<WinePtyLine>();
+                               EXPECT_FALSE(line->folder.empty() || line->port() == 0)
+                                   << "run through run_pty_feed_test";
+                               return line;
+                           }};
+
+INSTANTIATE_TEST_SUITE_P(Wine, SerialDeviceContract, ::testing::Values(wineLine), serialLineName);
 
 TEST(SimRawBytes, ArriveUntranslatedAndTheHangUpIsReported) {
     const std::uint32_t port = simPort();
