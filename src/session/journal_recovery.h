@@ -39,7 +39,8 @@ struct TakenJournals {
 // what it says left in `toReplay` for the list; any other is left in
 // `toWriteOut`, to become logs of its own named for its port (so is one that
 // lost its start record: nothing says which log its rows follow). Journals
-// that other running windows hold are left alone. Without a journal of its
+// that other running windows hold are left alone, and so are those that
+// cannot be read (a later start tries again). Without a journal of its
 // own to reuse, this window makes the first free one.
 // Journals left in the paths' last resort folder are written out as logs.
 // Each journal is read in one pass that keeps no records.

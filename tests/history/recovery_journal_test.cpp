@@ -270,8 +270,10 @@ TEST(ReplayJournal, AppendsRowsAndReplaysTags) {
 TEST(ReplayJournal, RecoveredReadingsKeepTheirTimeOfDayAndFillTheRingAPieceAtATime) {
     ReadingList list;
     SampleHistory history(2);
-    const RecoveryJournal journal = journalOf("B 0 \r\nR " + kLine1 + "\r\nR " + kLine2 +
-                                              "\r\nT 1 late\r\nR " + kLine3 + "\r\n");
+    auto file = std::make_unique<MemoryJournalFile>("B 0 \r\nR " + kLine1 + "\r\nR " + kLine2 +
+                                                    "\r\nT 1 late\r\nR " + kLine3 + "\r\n");
+    MemoryJournalFile& disk = *file;
+    const RecoveryJournal journal(std::move(file));
     JournalReplayPosition at = replayStart(journal.scan());
     EXPECT_TRUE(journal.replayPiece(at, 0, list, history).full);
     ASSERT_EQ(list.rowCount(), 2u);
@@ -279,6 +281,11 @@ TEST(ReplayJournal, RecoveredReadingsKeepTheirTimeOfDayAndFillTheRingAPieceAtATi
     EXPECT_EQ(history.slot(1).timeOfDay, packTimeOfDay(2, 5, 10));
     list.clear();
     history.reset();
+    // A read that fails is no end: the same records are read again later.
+    disk.failing = true;
+    EXPECT_TRUE(journal.replayPiece(at, 2, list, history).unreadable);
+    EXPECT_TRUE(journal.scan().unreadable);
+    disk.failing = false;
     EXPECT_FALSE(journal.replayPiece(at, 2, list, history).full);
     ASSERT_EQ(list.rowCount(), 1u);
     EXPECT_FLOAT_EQ(history.slot(0).value, 12.0f);
