@@ -734,8 +734,7 @@ TEST_F(SessionTest, NextStartRecoversWhatARunThatDiedHadNotSaved) {
          {},
          0,
          0},
-        // The rest waits in the journal, on the disk, for the next start.
-        {"closed while the journal went back in",
+        {"closed while the journal went back in: the rest waits in it",
          2,
          [&](SessionTest& t) {
              diedWithMoreThanARing("")(t);
