@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <memory>
 #include <optional>
@@ -24,8 +25,11 @@ class JournalFile {
     // program has just deleted or replaced is never taken for this one.
     virtual Open open(const std::string& path) = 0;
     virtual bool isOpen() const = 0;
-    // The whole content; nothing when it cannot be read.
-    virtual std::optional<std::string> read() = 0;
+    // Up to `bytes` bytes from `offset`, fewer only where the file ends;
+    // nothing when it cannot be read. Journals are read a piece at a time.
+    virtual std::optional<std::string> readAt(std::uint64_t offset, std::size_t bytes) = 0;
+    // The file's length in bytes; nothing when it cannot be told.
+    virtual std::optional<std::uint64_t> size() = 0;
     // Cuts the file to `size` bytes; the next append writes from there.
     virtual bool truncate(std::uint64_t size) = 0;
     // Appends with one write, handed to the system before this returns.
@@ -33,6 +37,8 @@ class JournalFile {
     // Sets disk space aside for the file to grow to `bytes` without changing
     // its content, so that appends cannot fail when the disk fills later.
     virtual void reserve(std::uint64_t bytes) = 0;
+    // Hands what was appended to the disk; false when it may not be there.
+    virtual bool sync() = 0;
     // Deletes the file and lets go of it.
     virtual void remove() = 0;
     virtual void close() = 0;

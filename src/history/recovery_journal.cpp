@@ -3,10 +3,12 @@
 #include <algorithm>
 #include <charconv>
 #include <filesystem>
+#include <limits>
 #include <optional>
 #include <system_error>
 #include <utility>
 
+#include "history/log_format.h"
 #include "history/log_reader.h"
 #include "history/reading_line.h"
 #include "history/tag_edit.h"
@@ -56,25 +58,98 @@ std::optional<PieceMark> splitPiece(std::string_view body, bool withLog) {
     return PieceMark{numbered->number, flag == '1', withLog ? after.substr(1) : std::string_view()};
 }
 
-// The index of the record after the first `readings` readings from `from`.
-std::size_t pastReadings(const std::vector<JournalRecord>& records, std::size_t from,
-                         std::size_t readings) {
-    for (; from < records.size() && readings > 0; ++from)
-        if (records[from].kind == JournalRecord::Kind::Reading) --readings;
-    return from;
+// One record, taken apart; its kind is '\0' when it makes no sense.
+struct ParsedRecord {
+    char kind = '\0';
+    std::size_t number = 0;  // start: rows before; tag: its row; pieces: the rows saved
+    bool empties = false;    // pieces
+    std::uint32_t port = 0;
+    std::string_view text;  // start, saves and pieces: a file name; readings and tags
+};
+
+ParsedRecord parseRecord(std::string_view record) {
+    ParsedRecord parsed;
+    // A CR or LF alone ends no record, and belongs in none.
+    const bool wellFormed = record.size() >= 2 && record[1] == ' ' &&
+                            record.find('\r') == std::string_view::npos &&
+                            record.find('\n') == std::string_view::npos;
+    if (!wellFormed) return parsed;
+    const char kind = record[0];
+    const std::string_view body = record.substr(2);
+    bool sense = false;
+    if (kind == kStart || kind == kTag) {
+        const std::optional<NumberedText> numbered = splitNumber(body);
+        sense = numbered && (kind == kStart || !hasControlByte(numbered->rest));
+        if (sense) {
+            parsed.number = numbered->number;
+            parsed.text = numbered->rest;
+        }
+    } else if (kind == kPort) {
+        const char* bodyEnd = body.data() + body.size();
+        const auto [stop, ec] = std::from_chars(body.data(), bodyEnd, parsed.port);
+        sense = ec == std::errc() && stop == bodyEnd;
+    } else if (kind == kReading) {
+        sense = isReadingLine(body);
+        parsed.text = body;
+    } else if (kind == kPieceSaving || kind == kPieceSaved) {
+        const std::optional<PieceMark> piece = splitPiece(body, kind == kPieceSaved);
+        sense = piece.has_value();
+        if (sense) {
+            parsed.number = piece->rows;
+            parsed.empties = piece->empties;
+            parsed.text = piece->log;
+        }
+    } else if (kind == kSaveWritten || kind == kSaveMoving) {
+        sense = true;
+        parsed.text = body;
+    }
+    if (sense) parsed.kind = kind;
+    return parsed;
 }
 
-void markSaved(JournalContents& journal, std::size_t& firstKept, std::size_t rows, bool emptied,
-               std::string log) {
-    const std::size_t gone = rows > journal.rowsBefore ? rows - journal.rowsBefore : 0;
-    firstKept = pastReadings(journal.records, firstKept, gone);
-    journal.started = true;
-    journal.rowsBefore = rows;
-    journal.emptied = emptied;
-    journal.logFile = std::move(log);
-    journal.savedTemp.clear();
-    journal.savedLog.clear();
-    journal.pieceSave = false;
+// Takes one record into what the journal says; false when it makes no sense there.
+bool takeRecord(JournalContents& journal, const ParsedRecord& record, bool isFirst) {
+    switch (record.kind) {
+        case kStart:
+            // Only the first record says which rows the others follow.
+            if (!isFirst) return false;
+            journal.started = true;
+            journal.rowsBefore = record.number;
+            journal.logFile = std::string(record.text);
+            journal.emptied = record.number == 0;
+            return true;
+        case kPort:
+            journal.port = record.port;
+            return true;
+        case kReading:
+            ++journal.readings;
+            return true;
+        case kTag:
+            journal.readingsBeforeLastTag = journal.readings;
+            return true;
+        case kPieceSaving:
+            journal.pieceSave = true;
+            journal.pieceRows = record.number;
+            journal.pieceEmpties = record.empties;
+            journal.savedTemp.clear();
+            journal.savedLog.clear();
+            return true;
+        case kPieceSaved:
+            applySavedPiece(journal, record.number, record.empties, std::string(record.text));
+            return true;
+        case kSaveWritten:
+            journal.savedTemp = std::string(record.text);
+            journal.savedLog.clear();
+            // An empty name: the save was given up.
+            if (record.text.empty()) journal.pieceSave = false;
+            return true;
+        case kSaveMoving:
+            if (journal.savedTemp.empty()) return false;
+            journal.savedLog = std::string(record.text);
+            return true;
+        default:
+            return false;
+    }
 }
 
 std::string record(char kind, std::string_view body) {
@@ -87,124 +162,169 @@ std::string record(char kind, std::string_view body) {
     return out;
 }
 
+// The whole records of a journal file, read a piece at a time from `offset`
+// on. Records end in CR LF; a last record without its line end was torn by a
+// crash and is never returned. A record too long to be one comes back empty.
+class JournalRecordReader {
+  public:
+    static constexpr std::size_t kPieceBytes = std::size_t{1} << 16;
+    static constexpr std::size_t kMaxRecordBytes = std::size_t{1} << 16;
+
+    // No file: no records.
+    explicit JournalRecordReader(JournalFile* file, std::uint64_t offset = 0)
+        : file_(file), offset_(offset) {}
+
+    // The next record without its line end, valid until the next call;
+    // nothing at the end.
+    std::optional<std::string_view> next() {
+        if (file_ == nullptr) return std::nullopt;
+        std::size_t searchFrom = at_;
+        for (;;) {
+            const std::size_t end = buffer_.find(kLineEnd, searchFrom);
+            if (end != std::string::npos) {
+                const std::string_view found(buffer_.data() + at_, end - at_);
+                offset_ += end + kLineEnd.size() - at_;
+                at_ = end + kLineEnd.size();
+                if (!std::exchange(overlong_, false)) return found;
+                return std::string_view();
+            }
+            // Keep the unfinished record; a CR at its end may meet its LF in the next piece.
+            buffer_.erase(0, at_);
+            at_ = 0;
+            if (buffer_.size() > kMaxRecordBytes) {
+                // No record is this long: what follows up to the next line end is passed over.
+                overlong_ = true;
+                offset_ += buffer_.size() - 1;
+                buffer_.erase(0, buffer_.size() - 1);
+            }
+            const std::optional<std::string> piece =
+                file_->readAt(offset_ + buffer_.size(), kPieceBytes);
+            failed_ = !piece;
+            if (!piece || piece->empty()) return std::nullopt;
+            searchFrom = buffer_.empty() ? 0 : buffer_.size() - 1;
+            buffer_ += *piece;
+        }
+    }
+
+    // Where the record the next call returns begins.
+    std::uint64_t offset() const { return offset_; }
+    // The records ended because the file could not be read.
+    bool failed() const { return failed_; }
+
+  private:
+    JournalFile* file_;
+    std::uint64_t offset_;  // of buffer_[at_]
+    std::string buffer_;
+    std::size_t at_ = 0;
+    bool overlong_ = false;  // passing over a record too long to hold
+    bool failed_ = false;
+};
+
+// The readings and tags of a journal, in order, from a position on; records
+// of other kinds, damaged ones and those already in a log are passed over.
+class JournalReplayReader {
+  public:
+    JournalReplayReader(JournalFile* file, JournalReplayPosition from)
+        : records_(file, from.offset), readingsToPass_(from.readingsToPass) {}
+
+    std::optional<JournalRecord> next() {
+        while (const std::optional<std::string_view> text = records_.next()) {
+            const ParsedRecord parsed = parseRecord(*text);
+            if (parsed.kind != kReading && parsed.kind != kTag) continue;
+            // A log holds the readings to pass over, and so the tags before them.
+            if (readingsToPass_ > 0) {
+                if (parsed.kind == kReading) --readingsToPass_;
+                continue;
+            }
+            if (parsed.kind == kReading)
+                return JournalRecord{JournalRecord::Kind::Reading, 0, std::string(parsed.text)};
+            return JournalRecord{JournalRecord::Kind::Tag, parsed.number, std::string(parsed.text)};
+        }
+        return std::nullopt;
+    }
+
+    JournalReplayPosition position() const { return {records_.offset(), readingsToPass_}; }
+    bool failed() const { return records_.failed(); }
+
+  private:
+    JournalRecordReader records_;
+    std::size_t readingsToPass_;
+};
+
+// The length of the journal's whole records: up to its last CR LF. Read
+// backwards a piece at a time, each piece overlapping the next by a byte so
+// that a CR LF across two pieces is found.
+std::optional<std::uint64_t> wholeLength(JournalFile& file) {
+    const std::optional<std::uint64_t> size = file.size();
+    if (!size) return std::nullopt;
+    std::uint64_t end = *size;
+    while (end >= kLineEnd.size()) {
+        const std::uint64_t from =
+            end > JournalRecordReader::kPieceBytes ? end - JournalRecordReader::kPieceBytes : 0;
+        const std::optional<std::string> piece =
+            file.readAt(from, static_cast<std::size_t>(end - from));
+        if (!piece || piece->size() != end - from) return std::nullopt;
+        const std::size_t at = piece->rfind(kLineEnd);
+        if (at != std::string::npos) return from + at + kLineEnd.size();
+        if (from == 0) break;
+        end = from + 1;
+    }
+    return 0;
+}
+
+// Puts one record back; false for a tag that found no row.
+bool replayRecord(const JournalRecord& record, std::optional<std::int64_t> firstRow,
+                  ReadingList& list, SampleHistory& history) {
+    if (record.kind == JournalRecord::Kind::Reading) {
+        const LogLine parsed = parseLogLine(record.text);
+        history.append(parsed.value, parsed.timeOfDay, false);
+        list.appendRow({}, std::string(parsed.text));
+        return true;
+    }
+    // Rows before the list's first are in a log already; the journal counts
+    // loaded rows from the end of the log it started over, as the loader
+    // takes a log's last lines.
+    if (!firstRow ||
+        record.row > static_cast<std::size_t>(std::numeric_limits<std::int64_t>::max()))
+        return false;
+    const std::int64_t row = static_cast<std::int64_t>(record.row) - *firstRow;
+    if (row < 0 || static_cast<std::size_t>(row) >= list.rowCount()) return false;
+    setRowTag(list, history, static_cast<std::size_t>(row), record.text);
+    return true;
+}
+
 }  // namespace
 
-JournalContents parseJournal(std::string_view content) {
-    JournalContents journal;
-    bool first = true;
-    std::size_t firstKept = 0;  // records before it are in a saved piece
-    for (std::size_t end = content.find(kLineEnd); end != std::string_view::npos;
-         content.remove_prefix(end + kLineEnd.size()), end = content.find(kLineEnd)) {
-        const std::string_view record = content.substr(0, end);
-        const bool isFirst = std::exchange(first, false);
-        const bool wellFormed = record.size() >= 2 && record[1] == ' ' &&
-                                record.find_first_of("\r\n") == std::string_view::npos;
-        const char kind = wellFormed ? record[0] : '\0';
-        const std::string_view body = wellFormed ? record.substr(2) : std::string_view();
-        bool kept = false;
-        if (kind == kStart) {
-            // Only the first record says which rows the others follow.
-            const std::optional<NumberedText> start = splitNumber(body);
-            kept = isFirst && start;
-            if (kept) {
-                journal.started = true;
-                journal.rowsBefore = start->number;
-                journal.logFile = std::string(start->rest);
-                journal.emptied = start->number == 0;
-            }
-        } else if (kind == kPort) {
-            std::uint32_t port = 0;
-            const char* bodyEnd = body.data() + body.size();
-            const auto [stop, ec] = std::from_chars(body.data(), bodyEnd, port);
-            kept = ec == std::errc() && stop == bodyEnd;
-            if (kept) journal.port = port;
-        } else if (kind == kReading) {
-            kept = isReadingLine(body);
-            if (kept)
-                journal.records.push_back({JournalRecord::Kind::Reading, 0, std::string(body)});
-        } else if (kind == kPieceSaving) {
-            const std::optional<PieceMark> piece = splitPiece(body, false);
-            kept = piece.has_value();
-            if (kept) {
-                journal.pieceSave = true;
-                journal.pieceRows = piece->rows;
-                journal.pieceEmpties = piece->empties;
-                journal.savedTemp.clear();
-                journal.savedLog.clear();
-            }
-        } else if (kind == kPieceSaved) {
-            const std::optional<PieceMark> piece = splitPiece(body, true);
-            kept = piece.has_value();
-            if (kept)
-                markSaved(journal, firstKept, piece->rows, piece->empties, std::string(piece->log));
-        } else if (kind == kSaveWritten) {
-            kept = true;
-            journal.savedTemp = std::string(body);
-            journal.savedLog.clear();
-            // An empty name: the save was given up.
-            if (body.empty()) journal.pieceSave = false;
-        } else if (kind == kSaveMoving) {
-            kept = !journal.savedTemp.empty();
-            if (kept) journal.savedLog = std::string(body);
-        } else if (kind == kTag) {
-            const std::optional<NumberedText> tag = splitNumber(body);
-            kept = tag && !hasControlByte(tag->rest);
-            if (kept)
-                journal.records.push_back(
-                    {JournalRecord::Kind::Tag, tag->number, std::string(tag->rest)});
-        }
-        if (!kept) ++journal.skipped;
-    }
-    journal.records.erase(journal.records.begin(),
-                          journal.records.begin() + static_cast<std::ptrdiff_t>(firstKept));
-    return journal;
+bool JournalContents::holdsRecords() const {
+    return readings > savedReadings ||
+           (readingsBeforeLastTag && *readingsBeforeLastTag >= savedReadings);
 }
 
 void applySavedPiece(JournalContents& journal, std::size_t rows, bool emptied, std::string log) {
-    std::size_t firstKept = 0;
-    markSaved(journal, firstKept, rows, emptied, std::move(log));
-    journal.records.erase(journal.records.begin(),
-                          journal.records.begin() + static_cast<std::ptrdiff_t>(firstKept));
+    // The readings since the journal's start that the save took.
+    if (rows > journal.rowsBefore) journal.savedReadings += rows - journal.rowsBefore;
+    journal.started = true;
+    journal.rowsBefore = rows;
+    journal.emptied = emptied;
+    journal.logFile = std::move(log);
+    journal.savedTemp.clear();
+    journal.savedLog.clear();
+    journal.pieceSave = false;
 }
 
-JournalReplay replayJournal(const JournalContents& journal, std::string_view logFile,
-                            ReadingList& list, SampleHistory& history) {
-    JournalReplay replay;
-    if (journal.started && journal.logFile != logFile) return replay;
-    replay.skipped = journal.skipped;
-    if (journal.records.empty()) return replay;
-    if (journal.started && journal.emptied && list.rowCount() > 0) {
-        list.clear();
-        history.reset();
-    }
-    const std::size_t loaded = list.rowCount();
-    for (const JournalRecord& record : journal.records) {
-        if (record.kind == JournalRecord::Kind::Reading) {
-            appendLogLine(record.text, list, history);
-            ++replay.applied;
-            continue;
-        }
-        // Rows logged since the start follow the loaded ones. Earlier rows are
-        // counted from the end of the log: the loader takes a log's last lines,
-        // so a journal started over more of them (a smaller ring now, or an
-        // older program that loaded all) still finds its rows.
-        std::optional<std::size_t> row;
-        if (!journal.started) {
-            // Nothing says where its rows stand.
-        } else if (record.row >= journal.rowsBefore) {
-            if (record.row - journal.rowsBefore < list.rowCount() - loaded)
-                row = loaded + (record.row - journal.rowsBefore);
-        } else if (journal.rowsBefore - record.row <= loaded) {
-            row = loaded - (journal.rowsBefore - record.row);
-        }
-        if (!row) {
-            ++replay.skipped;
-            continue;
-        }
-        setRowTag(list, history, *row, record.text);
-        ++replay.applied;
-    }
-    return replay;
+JournalContents scanJournal(JournalFile& file) {
+    JournalContents journal;
+    JournalRecordReader records(&file);
+    bool first = true;
+    while (const std::optional<std::string_view> text = records.next())
+        if (!takeRecord(journal, parseRecord(*text), std::exchange(first, false)))
+            ++journal.skipped;
+    journal.unreadable = records.failed();
+    return journal;
+}
+
+JournalReplayPosition replayStart(const JournalContents& journal) {
+    return {0, journal.savedReadings};
 }
 
 std::string journalPath(std::string_view dataFolder, int number) {
@@ -246,17 +366,42 @@ RecoveryJournal::RecoveryJournal(std::unique_ptr<JournalFile> file, std::string 
         file_.reset();
         return;
     }
-    if (const std::optional<std::string> content = file_->read()) {
-        const std::size_t end = content->rfind(kLineEnd);
-        const std::size_t whole = end == std::string::npos ? 0 : end + kLineEnd.size();
-        if (whole < content->size()) file_->truncate(whole);
-    }
+    const std::optional<std::uint64_t> whole = wholeLength(*file_);
+    if (whole && whole != file_->size()) file_->truncate(*whole);
 }
 
-JournalContents RecoveryJournal::read() const {
-    if (!file_) return {};
-    const std::optional<std::string> content = file_->read();
-    return content ? parseJournal(*content) : JournalContents{};
+JournalContents RecoveryJournal::scan() const {
+    return file_ ? scanJournal(*file_) : JournalContents{};
+}
+
+ReplayedPiece RecoveryJournal::replayPiece(JournalReplayPosition& at,
+                                           std::optional<std::int64_t> firstRow, ReadingList& list,
+                                           SampleHistory& history) const {
+    ReplayedPiece piece;
+    JournalReplayReader records(file_.get(), at);
+    for (;;) {
+        const JournalReplayPosition before = records.position();
+        const std::optional<JournalRecord> record = records.next();
+        if (!record) break;
+        // Tags after a full ring's last reading still find their rows in it.
+        if (record->kind == JournalRecord::Kind::Reading && history.isFull()) {
+            at = before;
+            piece.full = true;
+            return piece;
+        }
+        if (replayRecord(*record, firstRow, list, history)) {
+            ++piece.applied;
+        } else {
+            ++piece.skipped;
+        }
+    }
+    at = records.position();
+    piece.unreadable = records.failed();
+    return piece;
+}
+
+bool RecoveryJournal::sync() const {
+    return file_ && !broken_ && file_->sync();
 }
 
 void RecoveryJournal::restart(std::size_t rowsBefore, std::string_view logFile, std::uint32_t port,

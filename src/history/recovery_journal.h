@@ -3,6 +3,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <memory>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -21,8 +22,9 @@ struct JournalRecord {
     friend bool operator==(const JournalRecord&, const JournalRecord&) = default;
 };
 
-// What a journal file holds: where its changes start from, the port of the
-// program that wrote it, and the changes.
+// What a pass over a journal file finds: where its changes start from, the
+// port of the program that wrote it, and how many of its records are still
+// to be put back. The records themselves stay in the file.
 struct JournalContents {
     bool started = false;        // it begins with a complete start record
     std::size_t rowsBefore = 0;  // rows the list held when the journal started
@@ -30,8 +32,7 @@ struct JournalContents {
     // The list was empty when its records start (Clear, a full ring): what a
     // start loads from `logFile` is not part of it.
     bool emptied = false;
-    std::uint32_t port = 0;  // the port its readings came from (0: not recorded)
-    std::vector<JournalRecord> records;
+    std::uint32_t port = 0;   // the port its readings came from (0: not recorded)
     std::size_t skipped = 0;  // whole records that make no sense (damage, not a crash)
     // A save in progress: the whole temporary file that holds every row, and
     // the log name it was being given (empty: none yet).
@@ -43,6 +44,17 @@ struct JournalContents {
     bool pieceSave = false;
     std::size_t pieceRows = 0;
     bool pieceEmpties = false;
+    // Its reading records, the first `savedReadings` of them already in a log:
+    // those and every record before them are not put back.
+    std::size_t readings = 0;
+    std::size_t savedReadings = 0;
+    // The readings before its last tag (nothing: it has no tag).
+    std::optional<std::size_t> readingsBeforeLastTag;
+    // A read failed: what the rest of the file says is not known.
+    bool unreadable = false;
+
+    // Readings or tags are left to put back.
+    bool holdsRecords() const;
 };
 
 // The rows numbered below `rows` are in `log`: the records that made them go,
@@ -50,26 +62,28 @@ struct JournalContents {
 // still holding them).
 void applySavedPiece(JournalContents& journal, std::size_t rows, bool emptied, std::string log);
 
-// Reads journal text. Records end in CR LF; a last record without its line
-// end was torn by a crash and is ignored. Readings that are not reading
-// lines, tags with control characters and records of no known kind are
-// counted as skipped. A journal whose start record is lost still yields the
-// records that follow.
-JournalContents parseJournal(std::string_view content);
+// Reads a journal in one pass. Readings that are not reading lines, tags
+// with control characters and records of no known kind are counted as
+// skipped. A journal whose start record is lost still counts the records
+// that follow.
+JournalContents scanJournal(JournalFile& file);
 
-struct JournalReplay {
-    std::size_t applied = 0;
-    std::size_t skipped = 0;  // the journal's own, and tags of rows it does not hold
+// Where putting a journal back stands: the next record to read, and the
+// readings still to pass over because a log already holds them.
+struct JournalReplayPosition {
+    std::uint64_t offset = 0;
+    std::size_t readingsToPass = 0;
 };
 
-// Applies a journal to the list and history just loaded from `logFile`, as
-// the log loader would have added its rows. A journal that started from
-// another log is already in a later log and is skipped; one that started
-// from an emptied list (Clear, full ring) first empties what was loaded, so
-// the list ends as it was when the program died. A journal without its start
-// adds its readings; its tags cannot be placed and are skipped.
-JournalReplay replayJournal(const JournalContents& journal, std::string_view logFile,
-                            ReadingList& list, SampleHistory& history);
+// The first replayed record of `journal`.
+JournalReplayPosition replayStart(const JournalContents& journal);
+
+struct ReplayedPiece {
+    bool full = false;  // stopped at a reading that found the ring full
+    std::size_t applied = 0;
+    std::size_t skipped = 0;  // tags of rows the list does not hold
+    bool unreadable = false;  // stopped where the file could not be read
+};
 
 // The journals in the per-user data folder: one per running window, named
 // journal.txt, journal-2.txt, journal-3.txt, ... ("" when there is no folder).
@@ -98,8 +112,20 @@ class RecoveryJournal final : public SaveSteps {
     // A write failed since the last restart: the records after it are missing.
     bool broken() const { return broken_; }
 
-    // The complete records on disk.
-    JournalContents read() const;
+    // What its complete records on disk say.
+    JournalContents scan() const;
+    // Hands every record to the disk; false when they may not all be there.
+    bool sync() const;
+
+    // Puts its records from `at` back into the list as logged readings go
+    // (the ring fills and never wraps), until a reading finds the ring full
+    // (the caller saves and empties it, then goes on) or the records end;
+    // `at` moves past what went in. A reading goes at the list's end, a tag
+    // on the row the journal numbers `record.row` when the list holds it. The
+    // list's first row is the journal's row `firstRow` (nothing: the journal
+    // does not say where its rows stand, so its tags cannot be placed).
+    ReplayedPiece replayPiece(JournalReplayPosition& at, std::optional<std::int64_t> firstRow,
+                              ReadingList& list, SampleHistory& history) const;
 
     // Empties the journal: the list now holds `rowsBefore` rows, all of them
     // in `logFile` (or none, after a Clear), and readings come from `port`.

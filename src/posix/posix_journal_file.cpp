@@ -41,19 +41,26 @@ JournalFile::Open PosixJournalFile::open(const std::string& path) {
     return Open::locked;
 }
 
-std::optional<std::string> PosixJournalFile::read() {
+std::optional<std::string> PosixJournalFile::readAt(std::uint64_t offset, std::size_t bytes) {
     if (fd_ < 0) return std::nullopt;
-    std::string content;
-    char chunk[65536];
-    off_t at = 0;
-    for (;;) {
-        const ssize_t n = ::pread(fd_, chunk, sizeof chunk, at);
+    std::string content(bytes, '\0');
+    std::size_t got = 0;
+    while (got < bytes) {
+        const ssize_t n =
+            ::pread(fd_, content.data() + got, bytes - got, static_cast<off_t>(offset + got));
         if (n < 0 && errno == EINTR) continue;
         if (n < 0) return std::nullopt;
-        if (n == 0) return content;
-        content.append(chunk, static_cast<std::size_t>(n));
-        at += n;
+        if (n == 0) break;
+        got += static_cast<std::size_t>(n);
     }
+    content.resize(got);
+    return content;
+}
+
+std::optional<std::uint64_t> PosixJournalFile::size() {
+    struct stat held {};
+    if (fd_ < 0 || fstat(fd_, &held) != 0) return std::nullopt;
+    return static_cast<std::uint64_t>(held.st_size);
 }
 
 bool PosixJournalFile::truncate(std::uint64_t size) {
@@ -81,6 +88,10 @@ void PosixJournalFile::reserve(std::uint64_t bytes) {
 #else
     (void)bytes;
 #endif
+}
+
+bool PosixJournalFile::sync() {
+    return fd_ >= 0 && ::fsync(fd_) == 0;
 }
 
 void PosixJournalFile::remove() {

@@ -14,19 +14,6 @@ namespace {
 // Journals beyond this many would mean a folder full of junk: nothing more is made.
 constexpr int kMaxJournals = 99;
 
-// The list the dead run had (its last log, then its journal), saved as a log
-// named for the run's own port.
-bool writeOut(const JournalContents& journal, const Settings& settings, const LogWriter& writer,
-              JournalReplay& replay, RecoveryJournal& steps) {
-    ReadingList rows;
-    const auto ring = std::make_unique<SampleHistory>(settings.listCount);
-    if (journal.started && !journal.emptied) loadLog(journal.logFile, rows, *ring);
-    replay = replayJournal(journal, journal.logFile, rows, *ring);
-    Settings named = settings;
-    named.port = journal.port;
-    return writer.saveLog(rows, named, &steps);
-}
-
 // The log that holds the rows of a save that died after its temporary file
 // was whole, the move finished when it had not been; nothing when the save
 // had not got that far and the rows are only in the journal.
@@ -48,22 +35,6 @@ std::optional<std::string> finishSave(const JournalContents& journal, std::strin
     if (!tempThere) return std::nullopt;
     return moveToFreeName(journal.savedTemp, logNameOfTemp(journal.savedTemp, tempSuffix));
 }
-
-void noteDamage(const std::string& path, const JournalContents& journal,
-                const JournalReplay& replay, std::vector<std::string>& problems) {
-    if (!journal.started)
-        problems.push_back(path + " had lost its first record: its " +
-                           std::to_string(replay.applied) +
-                           " readings were saved as a log of their own");
-    if (replay.skipped > 0)
-        problems.push_back(path + ": " + std::to_string(replay.skipped) +
-                           " records that are neither reading lines nor tags of its rows"
-                           " were skipped");
-}
-
-}  // namespace
-
-namespace {
 
 // What a start needs while it goes through the journals of one folder after another.
 struct JournalTakeOver {
@@ -87,7 +58,9 @@ void takeFrom(JournalTakeOver& run, const std::string& folder, bool mayKeep) {
         if (file->open(path) != JournalFile::Open::locked) continue;
         RecoveryJournal orphan(std::move(file), path);
         const LogWriter& writer = run.writer;
-        JournalContents contents = orphan.read();
+        JournalContents contents = orphan.scan();
+        // Left as it is for a later start when what it holds cannot be told.
+        if (contents.unreadable) continue;
         std::string logOfPiece;
         // A journal written before ports were recorded counts as this port's.
         const bool samePort = contents.port == settings.port || contents.port == 0;
@@ -122,12 +95,11 @@ void takeFrom(JournalTakeOver& run, const std::string& folder, bool mayKeep) {
                 if (taken.own.isOpen()) taken.own.remove();
                 taken.own = std::move(orphan);
             } else {
-                ++taken.logsWritten;
                 orphan.remove();
             }
             continue;
         }
-        if (contents.records.empty()) {
+        if (!contents.holdsRecords()) {
             // Nothing to recover: the first such file is reused, the rest go.
             if (mayKeep && !taken.own.isOpen()) {
                 taken.own = std::move(orphan);
@@ -143,24 +115,15 @@ void takeFrom(JournalTakeOver& run, const std::string& folder, bool mayKeep) {
                 run.list.clear();
                 run.history.reset();
             }
-            JournalReplay replay;
-            replay.skipped = contents.skipped;
-            noteDamage(path, contents, replay, taken.problems);
-            taken.replayed = contents.records.size();
+            noteJournalDamage(path, contents, 0, contents.skipped, taken.problems);
             taken.toReplay = std::move(contents);
             ownReplayed = true;
             if (taken.own.isOpen()) taken.own.remove();
             taken.own = std::move(orphan);
             continue;
         }
-        // Kept (and left for the next start) when the log cannot be written.
-        JournalReplay replay;
-        const bool written = writeOut(contents, settings, writer, replay, orphan);
-        noteDamage(path, contents, replay, taken.problems);
-        if (written) {
-            ++taken.logsWritten;
-            orphan.remove();
-        }
+        // Written out a ring at a time after the window shows.
+        taken.toWriteOut.emplace_back(std::move(orphan), std::move(contents));
     }
 }
 

@@ -1,6 +1,5 @@
 #include "session/meter_session.h"
 
-#include <iterator>
 #include <utility>
 
 #include "face/meter_face.h"
@@ -49,12 +48,15 @@ void MeterSession::start() {
     }
     if (services_.reportProblem)
         for (const std::string& problem : taken.problems) services_.reportProblem(problem);
+    orphans_ = std::move(taken.toWriteOut);
     // The journal keeps what is put back until the list holding it is saved.
-    toReplay_.assign(std::make_move_iterator(taken.toReplay.records.begin()),
-                     std::make_move_iterator(taken.toReplay.records.end()));
-    firstJournalRow_ = static_cast<std::int64_t>(taken.toReplay.rowsBefore) -
-                       static_cast<std::int64_t>(list_.rowCount());
-    if (toReplay_.empty()) restartJournal();
+    if (taken.toReplay) {
+        replay_ = replayStart(*taken.toReplay);
+        firstJournalRow_ = static_cast<std::int64_t>(taken.toReplay->rowsBefore) -
+                           static_cast<std::int64_t>(list_.rowCount());
+    } else {
+        restartJournal();
+    }
     if (list_.rowCount() > 0) {
         window_.rowsAppended(list_.rowCount());
         window_.scrollToRow(list_.rowCount() - 1);
@@ -76,6 +78,7 @@ void MeterSession::panelsResized(int faceWidth, int faceHeight, int chartWidth, 
 
 void MeterSession::tick(ScreenPoint cursor, const ScreenRect& chart) {
     replayPiece();
+    writeOutOrphans();
     link_.tick();
     updateFace();
     faceTick(face_, static_cast<std::uint32_t>(port_.linkActivity));
@@ -91,11 +94,9 @@ void MeterSession::onMeterReading() {
     if (std::optional<LoggedReading> logged = decideLogging(port_.reading, services_.clock)) {
         journal_.appendReading(logged->line);
         checkJournal();
-        if (!toReplay_.empty()) {
-            // It follows the readings still to be put back.
-            toReplay_.push_back({JournalRecord::Kind::Reading, 0, std::move(logged->line)});
-            return;
-        }
+        // It follows the records still to be put back: the replay reads it
+        // from the journal, unless the journal could not take it.
+        if (replay_ && !journal_.broken()) return;
         addReadingLine(std::move(logged->line));
         history_->append(logged->value, logged->timeOfDay, false);
         ++listChanges_;
@@ -142,22 +143,9 @@ void MeterSession::saveAndClearWhenFull() {
 }
 
 void MeterSession::replayPiece() {
-    if (toReplay_.empty()) return;
+    if (!replay_) return;
     const std::size_t before = list_.rowCount();
-    while (!toReplay_.empty() && !history_->isFull()) {
-        const JournalRecord record = std::move(toReplay_.front());
-        toReplay_.pop_front();
-        if (record.kind == JournalRecord::Kind::Reading) {
-            // As a live reading: the ring fills rather than wraps.
-            const LogLine parsed = parseLogLine(record.text);
-            history_->append(parsed.value, parsed.timeOfDay, false);
-            list_.appendRow({}, std::string(parsed.text));
-            continue;
-        }
-        const std::int64_t row = static_cast<std::int64_t>(record.row) - firstJournalRow_;
-        if (row >= 0 && static_cast<std::size_t>(row) < list_.rowCount())
-            setRowTag(list_, *history_, static_cast<std::size_t>(row), record.text);
-    }
+    const ReplayedPiece piece = journal_.replayPiece(*replay_, firstJournalRow_, list_, *history_);
     ++listChanges_;
     if (list_.rowCount() > before) {
         window_.rowsAppended(list_.rowCount());
@@ -165,12 +153,28 @@ void MeterSession::replayPiece() {
     }
     updateScrollBar();
     window_.invalidateChart();
-    if (history_->isFull() && !toReplay_.empty()) {
+    if (piece.full) {
         if (savePiece(true)) clearHistory();
         return;
     }
-    saveAndClearWhenFull();
-    if (toReplay_.empty() && list_.rowCount() > 0) saveLogNow();
+    // The rest is tried again on the next tick; it stays in the journal.
+    if (piece.unreadable) return;
+    // All is in: the journal starts afresh from the list, saved.
+    replay_.reset();
+    if (list_.rowCount() > 0) {
+        saveLogNow();
+    } else {
+        restartJournal();
+    }
+}
+
+void MeterSession::writeOutOrphans() {
+    if (orphans_.empty()) return;
+    std::vector<std::string> problems;
+    if (orphans_.front().writeOutPiece(settings_, logWriter_, problems))
+        orphans_.erase(orphans_.begin());
+    if (services_.reportProblem)
+        for (const std::string& problem : problems) services_.reportProblem(problem);
 }
 
 bool MeterSession::savePiece(bool empties) {
@@ -218,7 +222,7 @@ void MeterSession::showFaceChanges() {
 }
 
 void MeterSession::clear() {
-    if (toReplay_.empty()) {
+    if (!replay_) {
         clearHistory();
         restartJournal();
     } else {
@@ -322,15 +326,18 @@ bool MeterSession::saveIfChanged() {
     // Several endings may follow one another (session end, then quit); the
     // list is saved again only if it changed in between, or the last try failed.
     if (!started_) return false;
-    if (savedAtChange_ == listChanges_) return true;
+    if (savedAtChange_ == listChanges_ && !replay_) return true;
     const std::uint64_t changes = listChanges_;
-    if (!saveLogNow()) return false;
+    if (savedAtChange_ != listChanges_ && !saveLogNow()) return false;
+    // What still waits to be put back stays in the journal for the next
+    // start: on the disk, and whole, or the ending is no success.
+    if (replay_ && !journal_.sync()) return false;
     savedAtChange_ = changes;
     return true;
 }
 
 bool MeterSession::saveLogNow() {
-    if (!toReplay_.empty()) return savePiece(false);
+    if (replay_) return savePiece(false);
     if (!logWriter_.saveLog(list_, settings_, &journal_)) return false;
     savedOutOfPlace_ = savedOutOfPlace_ || logWriter_.inLastResort(settings_.logFile);
     writeSettings();
@@ -359,7 +366,7 @@ void MeterSession::shutDown(const WindowRect& normalFrame) {
     settings_.window = normalFrame;
     writeSettings();
     port_.close();
-    if (savedAtChange_ == listChanges_ && toReplay_.empty()) journal_.remove();
+    if (savedAtChange_ == listChanges_ && !replay_) journal_.remove();
 }
 
 void MeterSession::renderFace(Canvas& canvas) const {

@@ -2,12 +2,12 @@
 
 #include <chrono>
 #include <cstdint>
-#include <deque>
 #include <functional>
 #include <memory>
 #include <optional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "chart/chart_renderer.h"
 #include "chart/chart_selection.h"
@@ -31,6 +31,7 @@
 #include "link/serial_device.h"
 #include "link/serial_ports.h"
 #include "link/thread_starter.h"
+#include "session/orphan_journal.h"
 #include "session/session_window.h"
 #include "settings/settings.h"
 #include "settings/settings_backend.h"
@@ -168,6 +169,8 @@ class MeterSession final : private ReadingListener, private LinkOwner {
     // a tick each, so that the window shows at once whatever it holds. When
     // all is in, the list is saved.
     void replayPiece();
+    // One ring of the first journal left to write out goes to a log.
+    void writeOutOrphans();
     // While records wait, a save covers only the rows in the list; the
     // journal keeps the rest and learns which log took the rows (emptied
     // afterwards: `empties`).
@@ -199,7 +202,11 @@ class MeterSession final : private ReadingListener, private LinkOwner {
     MeterLink link_;
     LogWriter logWriter_;
     RecoveryJournal journal_;
-    std::deque<JournalRecord> toReplay_;  // journal records not yet in the list
+    // Where putting back the journal of a run that died stands, its records
+    // read from the file as they go in (nothing: no record waits there).
+    std::optional<JournalReplayPosition> replay_;
+    // The journals of other runs that died, written out after the window shows.
+    std::vector<OrphanJournal> orphans_;
     // The journal's number for the list's first row (tags name rows by it).
     std::int64_t firstJournalRow_ = 0;
     ChartRenderer chartRenderer_;

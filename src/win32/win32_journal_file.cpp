@@ -2,6 +2,8 @@
 
 #include <windows.h>
 
+#include <algorithm>
+
 #include "win32/win32_user_paths.h"
 
 Win32JournalFile::~Win32JournalFile() {
@@ -27,18 +29,31 @@ JournalFile::Open Win32JournalFile::open(const std::string& path) {
     return Open::locked;
 }
 
-std::optional<std::string> Win32JournalFile::read() {
+std::optional<std::string> Win32JournalFile::readAt(std::uint64_t offset, std::size_t bytes) {
     if (handle_ == nullptr) return std::nullopt;
-    LARGE_INTEGER start{};
-    if (!SetFilePointerEx(handle_, start, nullptr, FILE_BEGIN)) return std::nullopt;
-    std::string content;
-    char chunk[65536];
-    for (;;) {
-        DWORD got = 0;
-        if (!ReadFile(handle_, chunk, sizeof chunk, &got, nullptr)) return std::nullopt;
-        if (got == 0) return content;
-        content.append(chunk, got);
+    std::string content(bytes, '\0');
+    std::size_t got = 0;
+    while (got < bytes) {
+        OVERLAPPED at{};
+        at.Offset = static_cast<DWORD>((offset + got) & 0xFFFFFFFFu);
+        at.OffsetHigh = static_cast<DWORD>((offset + got) >> 32);
+        const DWORD want = static_cast<DWORD>(std::min<std::size_t>(bytes - got, 1u << 20));
+        DWORD read = 0;
+        if (!ReadFile(handle_, content.data() + got, want, &read, &at)) {
+            if (GetLastError() == ERROR_HANDLE_EOF) break;
+            return std::nullopt;
+        }
+        if (read == 0) break;
+        got += read;
     }
+    content.resize(got);
+    return content;
+}
+
+std::optional<std::uint64_t> Win32JournalFile::size() {
+    LARGE_INTEGER length{};
+    if (handle_ == nullptr || !GetFileSizeEx(handle_, &length)) return std::nullopt;
+    return static_cast<std::uint64_t>(length.QuadPart);
 }
 
 bool Win32JournalFile::truncate(std::uint64_t size) {
@@ -63,6 +78,10 @@ void Win32JournalFile::reserve(std::uint64_t bytes) {
     FILE_ALLOCATION_INFO allocation{};
     allocation.AllocationSize.QuadPart = static_cast<LONGLONG>(bytes);
     SetFileInformationByHandle(handle_, FileAllocationInfo, &allocation, sizeof allocation);
+}
+
+bool Win32JournalFile::sync() {
+    return handle_ != nullptr && FlushFileBuffers(handle_);
 }
 
 void Win32JournalFile::remove() {

@@ -13,10 +13,12 @@ class Win32JournalFile final : public JournalFile {
 
     Open open(const std::string& path) override;
     bool isOpen() const override { return handle_ != nullptr; }
-    std::optional<std::string> read() override;
+    std::optional<std::string> readAt(std::uint64_t offset, std::size_t bytes) override;
+    std::optional<std::uint64_t> size() override;
     bool truncate(std::uint64_t size) override;
     bool append(std::string_view bytes) override;
     void reserve(std::uint64_t bytes) override;
+    bool sync() override;
     void remove() override;
     void close() override;
 

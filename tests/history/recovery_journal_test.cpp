@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "support/memory_journal_file.h"
 #include "support/platform_journal_files.h"
 #include "support/temp_dir.h"
 
@@ -17,6 +18,24 @@ using Kind = JournalRecord::Kind;
 const std::string kLine1 = " 3/07/2021  2:05:09PM    3.45 VDC";
 const std::string kLine2 = " 3/07/2021  2:05:10PM   -0.12 VDC";
 const std::string kLine3 = " 3/07/2021  2:05:11PM   12.00 VDC";
+
+// Journal text as a journal over it reads it.
+RecoveryJournal journalOf(const std::string& content) {
+    return RecoveryJournal(std::make_unique<MemoryJournalFile>(content));
+}
+
+// The readings a journal puts back onto an empty list, through rings of `ring` rows.
+std::vector<std::string> replayedReadings(const RecoveryJournal& journal, std::uint32_t ring) {
+    JournalReplayPosition at = replayStart(journal.scan());
+    std::vector<std::string> texts;
+    ReadingList list;
+    SampleHistory history(ring);
+    for (bool more = true; more; list.clear(), history.reset()) {
+        more = journal.replayPiece(at, std::nullopt, list, history).full;
+        for (std::size_t i = 0; i < list.rowCount(); ++i) texts.push_back(list.row(i).text);
+    }
+    return texts;
+}
 
 TEST(ParseJournal, RecordsStartAndTornEnds) {
     struct Case {
@@ -101,14 +120,46 @@ TEST(ParseJournal, RecordsStartAndTornEnds) {
          "/logs/a.log",
          {{Kind::Tag, 4, "kept"}},
          6},
+        {"a piece saved",
+         start + "R " + kLine1 + "\r\nT 2 x\r\nR " + kLine2 + "\r\nK 4 1\r\nS t\r\nM l\r\n" +
+             "D 4 1 /logs/b.log\r\nR " + kLine3 + "\r\n",
+         true,
+         4,
+         "/logs/b.log",
+         {{Kind::Reading, 0, kLine3}}},
+        {"a tag after a piece",
+         start + "R " + kLine1 + "\r\nD 3 0 b\r\nT 0 x\r\n",
+         true,
+         3,
+         "b",
+         {{Kind::Tag, 0, "x"}}},
+        {"a record longer than any, then more",
+         start + "R " + std::string(70000, '7') + "\r\nR " + kLine1 + "\r\n",
+         true,
+         2,
+         "/logs/a.log",
+         {{Kind::Reading, 0, kLine1}},
+         1},
+        {"a line end across two pieces of the file",
+         start + "X " + std::string(65535 - start.size() - 2, 'x') + "\r\nR " + kLine1 + "\r\n",
+         true,
+         2,
+         "/logs/a.log",
+         {{Kind::Reading, 0, kLine1}},
+         1},
     };
     for (const Case& c : cases) {
-        const JournalContents got = parseJournal(c.content);
+        const RecoveryJournal journal = journalOf(c.content);
+        const JournalContents got = journal.scan();
         EXPECT_EQ(got.started, c.started) << c.name;
         EXPECT_EQ(got.rowsBefore, c.rowsBefore) << c.name;
         EXPECT_EQ(got.logFile, c.logFile) << c.name;
-        EXPECT_EQ(got.records, c.records) << c.name;
         EXPECT_EQ(got.skipped, c.skipped) << c.name;
+        std::vector<std::string> readings;
+        for (const JournalRecord& r : c.records)
+            if (r.kind == Kind::Reading) readings.push_back(r.text);
+        EXPECT_EQ(got.holdsRecords(), !c.records.empty()) << c.name;
+        EXPECT_EQ(replayedReadings(journal, 1000), readings) << c.name;
     }
 }
 
@@ -162,14 +213,6 @@ TEST(ReplayJournal, AppendsRowsAndReplaysTags) {
          1,
          {row1, row2, row3},
          2},
-        {"from another log: already saved",
-         "B 2 /logs/b.log\r\nR " + kLine3 + "\r\n",
-         0,
-         {row1, row2}},
-        {"after a clear: loaded rows dropped",
-         "B 0 /logs/a.log\r\nR " + kLine3 + "\r\nT 0 x\r\n",
-         2,
-         {{kLine3, "x", true, 12.0f}}},
         {"log shorter than the journal's start",
          "B 5 /logs/a.log\r\nT 1 earlier\r\nR " + kLine3 + "\r\nT 5 later\r\n",
          2,
@@ -189,10 +232,17 @@ TEST(ReplayJournal, AppendsRowsAndReplaysTags) {
         ReadingList list;
         SampleHistory history(100);
         loadTwoRows(list, history);
-        const JournalReplay replay =
-            replayJournal(parseJournal(c.content), "/logs/a.log", list, history);
-        EXPECT_EQ(replay.applied, c.applied) << c.name;
-        EXPECT_EQ(replay.skipped, c.skipped) << c.name;
+        const RecoveryJournal journal = journalOf(c.content);
+        const JournalContents contents = journal.scan();
+        JournalReplayPosition at = replayStart(contents);
+        // The list's first row is the journal's row rowsBefore - 2.
+        const std::optional<std::int64_t> firstRow =
+            contents.started ? std::optional(static_cast<std::int64_t>(contents.rowsBefore) - 2)
+                             : std::nullopt;
+        const ReplayedPiece piece = journal.replayPiece(at, firstRow, list, history);
+        EXPECT_FALSE(piece.full) << c.name;
+        EXPECT_EQ(piece.applied, c.applied) << c.name;
+        EXPECT_EQ(contents.skipped + piece.skipped, c.skipped) << c.name;
         ASSERT_EQ(list.rowCount(), c.rows.size()) << c.name;
         ASSERT_EQ(history.count(), c.rows.size()) << c.name;
         for (std::size_t i = 0; i < c.rows.size(); ++i) {
@@ -206,17 +256,33 @@ TEST(ReplayJournal, AppendsRowsAndReplaysTags) {
     }
 }
 
-TEST(ReplayJournal, RecoveredReadingsKeepTheirTimeOfDayAndWrapTheRing) {
+// As logged readings go: a full ring stops the replay at the next reading
+// (the caller saves it and empties it), tags after its last reading still find it.
+TEST(ReplayJournal, RecoveredReadingsKeepTheirTimeOfDayAndFillTheRingAPieceAtATime) {
     ReadingList list;
     SampleHistory history(2);
-    const std::string content =
-        "B 0 \r\nR " + kLine1 + "\r\nR " + kLine2 + "\r\nR " + kLine3 + "\r\n";
-    EXPECT_EQ(replayJournal(parseJournal(content), "", list, history).applied, 3u);
-    EXPECT_EQ(list.rowCount(), 3u);
-    EXPECT_EQ(history.position(), 1u);  // wrapped after the second, as the loader does
+    auto file = std::make_unique<MemoryJournalFile>("B 0 \r\nR " + kLine1 + "\r\nR " + kLine2 +
+                                                    "\r\nT 1 late\r\nR " + kLine3 + "\r\n");
+    MemoryJournalFile& disk = *file;
+    const RecoveryJournal journal(std::move(file));
+    JournalReplayPosition at = replayStart(journal.scan());
+    EXPECT_TRUE(journal.replayPiece(at, 0, list, history).full);
+    ASSERT_EQ(list.rowCount(), 2u);
+    EXPECT_EQ(list.row(1).tag, "late");
+    EXPECT_EQ(history.slot(1).timeOfDay, packTimeOfDay(2, 5, 10));
+    list.clear();
+    history.reset();
+    // A read that fails is no end: the same records are read again later.
+    disk.failing = true;
+    EXPECT_TRUE(journal.replayPiece(at, 2, list, history).unreadable);
+    EXPECT_TRUE(journal.scan().unreadable);
+    disk.failing = false;
+    EXPECT_FALSE(journal.replayPiece(at, 2, list, history).full);
+    ASSERT_EQ(list.rowCount(), 1u);
     EXPECT_FLOAT_EQ(history.slot(0).value, 12.0f);
     EXPECT_EQ(history.slot(0).timeOfDay, packTimeOfDay(2, 5, 11));
-    EXPECT_EQ(history.slot(1).timeOfDay, packTimeOfDay(2, 5, 10));
+    EXPECT_FALSE(journal.replayPiece(at, 3, list, history).full) << "nothing more";
+    EXPECT_EQ(list.rowCount(), 1u);
 }
 
 RecoveryJournal openJournal(const std::string& path) {
@@ -233,22 +299,26 @@ TEST(RecoveryJournal, WritesWholeRecordsThatReadBackAndRestartsEmpty) {
     journal.restart(2, "/logs/a.log", 201, 100);
     journal.appendReading(kLine3);
     // Each record is in the file at once, not when the journal closes.
-    EXPECT_EQ(journal.read().records.size(), 1u);
+    EXPECT_EQ(journal.scan().readings, 1u);
     journal.recordPort(7);
     journal.appendTag(2, "probe \xb5");
-    JournalContents read = journal.read();
+    JournalContents read = journal.scan();
     EXPECT_TRUE(read.started);
     EXPECT_EQ(read.rowsBefore, 2u);
     EXPECT_EQ(read.logFile, "/logs/a.log");
     EXPECT_EQ(read.port, 7u);
-    const std::vector<JournalRecord> want{{Kind::Reading, 0, kLine3}, {Kind::Tag, 2, "probe \xb5"}};
-    EXPECT_EQ(read.records, want);
+    EXPECT_EQ(read.readingsBeforeLastTag, 1u);
+    ReadingList list;
+    SampleHistory history(3);
+    JournalReplayPosition at = replayStart(read);
+    EXPECT_EQ(journal.replayPiece(at, 2, list, history).applied, 2u);
+    EXPECT_EQ(list.row(0), (ReadingRow{"probe \xb5", kLine3}));
 
     journal.restart(0, "b.log", 7, 100);
-    read = journal.read();
+    read = journal.scan();
     EXPECT_EQ(read.rowsBefore, 0u);
     EXPECT_EQ(read.logFile, "b.log");
-    EXPECT_TRUE(read.records.empty());
+    EXPECT_FALSE(read.holdsRecords());
     journal.remove();
     EXPECT_FALSE(fs::exists(path));
 }
@@ -267,14 +337,17 @@ TEST(RecoveryJournal, OpeningCutsATornRecordSoNewOnesFollowWholeOnes) {
         {"torn record", whole + "R " + kLine2.substr(0, 9), 2},
         {"torn after CR", whole + "R " + kLine2 + "\r", 2},
         {"torn start: the records after it still count", "B 0 a.l", 1},
+        {"torn over more than a piece", whole + "R " + std::string(150000, '1'), 2},
+        {"a CR LF across two pieces", whole + "x\r\nR " + std::string(65536 - 3, '1'), 2},
     };
     for (const Case& c : cases) {
         writeFileBytes(path, c.before);
         openJournal(path).appendReading(kLine3);
-        const JournalContents read = parseJournal(readFileBytes(path));
-        EXPECT_EQ(read.records.size(), c.recordsAfter) << c.name;
+        const std::vector<std::string> readings =
+            replayedReadings(journalOf(readFileBytes(path)), 100);
+        EXPECT_EQ(readings.size(), c.recordsAfter) << c.name;
         if (c.recordsAfter > 0) {
-            EXPECT_EQ(read.records.back().text, kLine3) << c.name;
+            EXPECT_EQ(readings.back(), kLine3) << c.name;
         }
     }
 }
@@ -291,7 +364,11 @@ TEST(JournalFile, OneHolderAtATime) {
     EXPECT_TRUE(first->append("abc"));
     EXPECT_TRUE(first->truncate(1));
     EXPECT_TRUE(first->append("de"));
-    EXPECT_EQ(first->read(), std::optional<std::string>("ade"));
+    EXPECT_EQ(first->readAt(0, 10), std::optional<std::string>("ade"));
+    EXPECT_EQ(first->readAt(1, 1), std::optional<std::string>("d"));
+    EXPECT_EQ(first->readAt(5, 1), std::optional<std::string>(""));
+    EXPECT_EQ(first->size(), std::optional<std::uint64_t>(3));
+    EXPECT_TRUE(first->sync());
     first->reserve(1 << 20);
     EXPECT_EQ(fs::file_size(path), 3u) << "a reserve keeps the content";
     first->close();

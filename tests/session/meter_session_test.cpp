@@ -10,6 +10,7 @@
 
 #include "history/log_format.h"
 #include "history/recovery_journal.h"
+#include "support/memory_journal_file.h"
 #include "support/session_rig.h"
 #include "support/temp_dir.h"
 
@@ -611,6 +612,16 @@ TEST_F(SessionTest, NextStartRecoversWhatARunThatDiedHadNotSaved) {
         t.rig.session.reset();
         writeFileBytes(t.rig.journalFile(), readFileBytes(t.rig.journalFile()) + records);
     };
+    // Five readings in the journal of a run that died (another port's after `port`).
+    const auto diedWithMoreThanARing = [&](std::string port) {
+        return [&, port](SessionTest& t) {
+            t.rig.send(kVolts);
+            std::string more = port;
+            for (int i = 0; i < 4; ++i) more += "R " + otherLine + "\r\n";
+            t.rig.session.reset();
+            writeFileBytes(t.rig.journalFile(), readFileBytes(t.rig.journalFile()) + more);
+        };
+    };
     const auto killedSaving = [&](int step) {
         return [&, step](SessionTest& t) {
             t.rig.send(kVolts);
@@ -709,18 +720,35 @@ TEST_F(SessionTest, NextStartRecoversWhatARunThatDiedHadNotSaved) {
         {"killed after the save had its name", 100, killedSaving(3), {{"", kVoltsLine}}, 1},
         {"a journal of more than a ring: a log a ring, after the window shows",
          2,
-         [&](SessionTest& t) {
-             t.rig.send(kVolts);
-             std::string more;
-             for (int i = 0; i < 4; ++i) more += "R " + otherLine + "\r\n";
-             t.rig.session.reset();
-             writeFileBytes(t.rig.journalFile(), readFileBytes(t.rig.journalFile()) + more);
-         },
+         diedWithMoreThanARing(""),
          {{"", otherLine}},
          3,
          {},
          0,
          0},
+        {"another port's journal of more than a ring: its own logs, a ring at a time",
+         2,
+         diedWithMoreThanARing("P 5\r\n"),
+         {},
+         3,
+         {},
+         0,
+         0},
+        {"closed while the journal went back in: the rest waits in it",
+         2,
+         [&](SessionTest& t) {
+             diedWithMoreThanARing("")(t);
+             t.rig.start();
+             t.rig.ticks(1);
+             EXPECT_TRUE(t.session().saveIfChanged());
+             t.session().shutDown({});
+             EXPECT_TRUE(t.session().listSaved());
+             t.rig.session.reset();
+             MemoryJournalFile journal(readFileBytes(t.rig.journalFile()));
+             EXPECT_TRUE(scanJournal(journal).holdsRecords());
+         },
+         {{"", otherLine}},
+         3},
         // The piece's log holds the first two rows; the third is only in the journal.
         {"killed as a ring of a replay got its name",
          2,
@@ -771,7 +799,8 @@ TEST_F(SessionTest, NextStartRecoversWhatARunThatDiedHadNotSaved) {
     };
     for (const auto& c : cases) {
         for (const fs::path& f : rig.logFiles()) fs::remove(f);
-        fs::remove(rig.journalFile());
+        // A journal being written out leaves the window the next name.
+        for (const std::string& journal : journalPathsIn(rig.paths.dataFolder)) fs::remove(journal);
         rig.problems.clear();
         const fs::path lastLog = rig.binFolder() / "last.log";
         if (!c.log.empty()) writeFileBytes(lastLog, c.log);
@@ -809,7 +838,8 @@ TEST_F(SessionTest, NextStartRecoversWhatARunThatDiedHadNotSaved) {
         EXPECT_EQ(rig.problems.size(), c.problems) << c.name;
         for (const auto& entry : fs::directory_iterator(rig.binFolder()))
             EXPECT_NE(entry.path().extension(), ".tmp") << c.name;
-        EXPECT_TRUE(parseJournal(readFileBytes(rig.journalFile())).records.empty()) << c.name;
+        MemoryJournalFile journal(readFileBytes(rig.journalFile()));
+        EXPECT_FALSE(scanJournal(journal).holdsRecords()) << c.name;
         // The log that holds the rows is named in the stored settings at once.
         EXPECT_EQ(rig.stored().logFile, session().settings().logFile) << c.name;
         rig.session.reset();
