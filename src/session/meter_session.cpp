@@ -142,8 +142,8 @@ void MeterSession::saveAndClearWhenFull() {
     restartJournal();
 }
 
-void MeterSession::replayPiece() {
-    if (!replay_) return;
+bool MeterSession::replayPiece() {
+    if (!replay_) return false;
     const std::size_t before = list_.rowCount();
     const ReplayedPiece piece = journal_.replayPiece(*replay_, firstJournalRow_, list_, *history_);
     ++listChanges_;
@@ -155,10 +155,10 @@ void MeterSession::replayPiece() {
     window_.invalidateChart();
     if (piece.full) {
         if (savePiece(true)) clearHistory();
-        return;
+        return true;
     }
     // The rest is tried again on the next tick; it stays in the journal.
-    if (piece.unreadable) return;
+    if (piece.unreadable) return false;
     // All is in: the journal starts afresh from the list, saved.
     replay_.reset();
     if (list_.rowCount() > 0) {
@@ -166,6 +166,7 @@ void MeterSession::replayPiece() {
     } else {
         restartJournal();
     }
+    return false;
 }
 
 void MeterSession::writeOutOrphans() {
@@ -326,11 +327,15 @@ bool MeterSession::saveIfChanged() {
     // Several endings may follow one another (session end, then quit); the
     // list is saved again only if it changed in between, or the last try failed.
     if (!started_) return false;
+    // What still waits in the journal goes into logs first, a ring at a time
+    // as on the ticks, so that the ending leaves every reading in a log.
+    while (replayPiece()) {
+    }
     if (savedAtChange_ == listChanges_ && !replay_) return true;
     const std::uint64_t changes = listChanges_;
     if (savedAtChange_ != listChanges_ && !saveLogNow()) return false;
-    // What still waits to be put back stays in the journal for the next
-    // start: on the disk, and whole, or the ending is no success.
+    // What the journal could not give back stays in it for the next start:
+    // on the disk, and whole, or the ending is no success.
     if (replay_ && !journal_.sync()) return false;
     savedAtChange_ = changes;
     return true;

@@ -167,8 +167,8 @@ class MeterSession final : private ReadingListener, private LinkOwner {
     void saveAndClearWhenFull();
     // The journal a run that died left goes into the list one ring at a time,
     // a tick each, so that the window shows at once whatever it holds. When
-    // all is in, the list is saved.
-    void replayPiece();
+    // all is in, the list is saved. True while more waits and can be read.
+    bool replayPiece();
     // One ring of the first journal left to write out goes to a log.
     void writeOutOrphans();
     // While records wait, a save covers only the rows in the list; the

@@ -44,8 +44,11 @@ wait_journal_from() {
 }
 
 # A run that ends as it should, after the killed ones: its journal goes.
-last_clean_run() {  # $1 = home
+# With $2, it first waits for the dead run's readings to reach a log of their
+# own, so that the reading it waits for is one of this run's.
+last_clean_run() {  # $1 = home, $2 = the newest log before it
     start_program "$1"
+    [ -n "${2:-}" ] && wait_journal_from "$(wait_new_log "$2" "$1/bin")"
     wait_journal_readings 1
     press_escape
     wait_program
@@ -135,7 +138,7 @@ case_cycles() {
         journal_readings | tr -d '\r' >>"$WORK/kept"
         echo "cycle $cycle: $(wc -l <"$WORK/kept") readings kept"
     done
-    last_clean_run "$home"
+    last_clean_run "$home" "$(newest_log "$home/bin")"
     local final kept
     final=$(newest_log "$home/bin")
     kept=$(wc -l <"$WORK/kept")
