@@ -1,5 +1,6 @@
 #include "app/main_window.h"
 
+#include <QAbstractItemView>
 #include <QApplication>
 #include <QCloseEvent>
 #include <QComboBox>
@@ -153,7 +154,7 @@ ScreenRect MainWindow::chartScreenRect() const {
 
 void MainWindow::tick() {
     // The cursor matters only during a drag; asking the display for it is a round trip.
-    if (!session_.chartView().dragging) {
+    if (!session_.dragging()) {
         session_.tick({}, {});
         return;
     }
@@ -178,12 +179,11 @@ const QImage* MainWindow::renderChart() {
 }
 
 bool MainWindow::eventFilter(QObject* watched, QEvent* event) {
+    // An open drop-down is a window of its own and takes its own Escape.
     if (event->type() == QEvent::KeyPress &&
         static_cast<QKeyEvent*>(event)->key() == Qt::Key_Escape) {
         const auto* widget = qobject_cast<QWidget*>(watched);
-        // A tag editor cancels, an open drop-down closes: they keep their Escape.
-        if (widget && widget->window() == this && !listView().editing() &&
-            QApplication::activePopupWidget() == nullptr) {
+        if (widget && widget->window() == this) {
             escape();
             return true;
         }
@@ -192,12 +192,22 @@ bool MainWindow::eventFilter(QObject* watched, QEvent* event) {
 }
 
 void MainWindow::escape() {
-    if (session_.chartView().dragging) {
-        chartPanel().cancelPress();
-        session_.chartReleased(toScreenPoint(cursorPos()), chartScreenRect(), false);
-        return;
+    switch (
+        escapeAction(listView().editing(), portCombo().view()->isVisible(), session_.dragging())) {
+        case EscapeAction::CloseTagEditor:
+            listView().cancelEdit();
+            break;
+        case EscapeAction::CloseDropDown:
+            portCombo().hidePopup();
+            break;
+        case EscapeAction::CancelDrag:
+            chartPanel().cancelPress();
+            session_.cancelDrag();
+            break;
+        case EscapeAction::SaveAndClose:
+            closeAndSave();
+            break;
     }
-    closeAndSave();
 }
 
 void MainWindow::keyPressEvent(QKeyEvent* event) {

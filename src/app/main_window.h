@@ -40,8 +40,8 @@ class MainWindow : public QWidget, private SessionWindow {
     void tick();
     // Saves the list and closes, as the close box does. Safe to call more than once.
     void closeAndSave();
-    // What Escape does: ends a drag over the chart, or saves and closes. (An
-    // open editor or drop-down takes its own Escape first.)
+    // What Escape does: closes a tag editor or the drop-down, ends a drag
+    // over the chart, or saves and closes.
     void escape();
     // Suspend, resume and device changes reach the session from now on.
     void listenTo(SystemNotifications& notifications);

@@ -95,7 +95,7 @@ void ReadingListView::setTagColumnWidth(int width) {
 }
 
 int ReadingListView::tagColumnWidth() const {
-    return std::max(0, std::min(tagWidth_, viewport()->width() - kReadingColumnWidth));
+    return shownTagColumnWidth(tagWidth_, viewport()->width(), kReadingColumnWidth);
 }
 
 void ReadingListView::scrollToRow(int row) {

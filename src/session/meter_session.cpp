@@ -284,6 +284,10 @@ void MeterSession::chartReleased(ScreenPoint cursor, const ScreenRect& chart, bo
     if (row) selectRow(static_cast<std::size_t>(*row));
 }
 
+void MeterSession::cancelDrag() {
+    if (view_.dragging) chartReleased({}, {}, false);
+}
+
 void MeterSession::portChosen(int index) {
     portList_.selected = index;
     // A new port does not reload the log: the list already holds it.

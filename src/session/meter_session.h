@@ -99,6 +99,11 @@ class MeterSession final : private ReadingListener, private LinkOwner {
     // The chart's button went down or up; a release over the chart is a click.
     void chartPressed(ScreenPoint cursor, const ScreenRect& chart);
     void chartReleased(ScreenPoint cursor, const ScreenRect& chart, bool inside);
+    // A drag over the chart is under way (the button went down on the chart).
+    bool dragging() const { return view_.dragging; }
+    // Ends a drag without a click: the selection stays, the view is not held.
+    // Nothing happens when no drag is under way.
+    void cancelDrag();
     // Index of the chosen entry of the port list.
     void portChosen(int index);
     // A row's tag editor opened or closed (finished or cancelled). While it is

@@ -273,23 +273,23 @@ void Win32MainWindow::command(int id, int code, HWND) {
     }
 }
 
-// Escape: it ends what is under way (a tag edit, an open port list, a chart
-// drag); with nothing under way it saves and closes.
 void Win32MainWindow::cancel() {
-    if (list_ && list_->editing()) {
-        list_->cancelEdit();
-        return;
+    const bool dropped = SendMessageW(combo_, CB_GETDROPPEDSTATE, 0, 0) != 0;
+    switch (escapeAction(list_ && list_->editing(), dropped, session_.dragging())) {
+        case EscapeAction::CloseTagEditor:
+            list_->cancelEdit();
+            break;
+        case EscapeAction::CloseDropDown:
+            SendMessageW(combo_, CB_SHOWDROPDOWN, FALSE, 0);
+            break;
+        case EscapeAction::CancelDrag:
+            ReleaseCapture();  // the lost capture ends the drag
+            session_.cancelDrag();
+            break;
+        case EscapeAction::SaveAndClose:
+            closeAndSave();
+            break;
     }
-    if (SendMessageW(combo_, CB_GETDROPPEDSTATE, 0, 0) != 0) {
-        SendMessageW(combo_, CB_SHOWDROPDOWN, FALSE, 0);
-        return;
-    }
-    if (session_.chartView().dragging) {
-        ReleaseCapture();
-        if (session_.chartView().dragging) endDrag(false);
-        return;
-    }
-    closeAndSave();
 }
 
 void Win32MainWindow::closeAndSave() {
@@ -373,21 +373,17 @@ void Win32MainWindow::placeWindow(const WindowRect& saved) {
 }
 
 void Win32MainWindow::applyDpi(int dpi) {
+    // The controls go where the template's units put them with the 8-point
+    // dialog font, scaled to this dpi, whatever font the system substitutes:
+    // the face is drawn for a panel of exactly that size. The layout then
+    // sizes the resizable ones.
     metrics_.dpi = dpi;
     scale_ = static_cast<float>(dpi) / 96.0f;
-    // The controls go where the template's units put them with the 8-point
-    // dialog font at 96 dpi, scaled to this dpi, whatever font the system
-    // substitutes: the face is drawn for a panel of exactly that size.
-    metrics_.baseX = MulDiv(DialogMetrics{}.baseX, dpi, 96);
-    metrics_.baseY = MulDiv(DialogMetrics{}.baseY, dpi, 96);
-    const auto place = [this](int id, const ControlRect& r) {
-        SetWindowPos(GetDlgItem(hwnd_, id), nullptr, r.x, r.y, r.width, r.height,
+    for (const TemplateControl& control : kTemplateControls) {
+        const ControlRect r = dialogRect(control.units, metrics_);
+        SetWindowPos(GetDlgItem(hwnd_, control.id), nullptr, r.x, r.y, r.width, r.height,
                      SWP_NOZORDER | SWP_NOACTIVATE);
-    };
-    place(ZINTAVO_PORT_COMBO, dialogRect(238, 3, 48, 49, metrics_));
-    place(ZINTAVO_FACE_PANEL, dialogRect(2, 0, 233, 146, metrics_));
-    place(ZINTAVO_CLEAR, dialogRect(343, 2, 53, 14, metrics_));
-    place(ZINTAVO_HOLD, dialogRect(288, 2, 53, 14, metrics_));
+    }
     if (list_) list_->applyDpi(dpi);
     faceSurface_.reset();  // made again at the panel's new size
     chartSurface_.reset();
@@ -644,18 +640,19 @@ bool Win32MainWindow::chartMessage(UINT message, WPARAM wParam, LPARAM lParam, L
             session_.chartPressed(cursor(), chartScreenRect());
             return true;
         case WM_LBUTTONUP: {
-            const bool dragging = session_.chartView().dragging;
+            const bool dragging = session_.dragging();
             RECT client{};
             GetClientRect(chart_, &client);
             const POINT at{static_cast<short>(LOWORD(lParam)), static_cast<short>(HIWORD(lParam))};
             releasing_ = true;
             result = DefSubclassProc(chart_, message, wParam, lParam);
             releasing_ = false;
-            if (dragging) endDrag(PtInRect(&client, at) != FALSE);
+            if (dragging)
+                session_.chartReleased(cursor(), chartScreenRect(), PtInRect(&client, at) != FALSE);
             return true;
         }
         case WM_CAPTURECHANGED:
-            if (!releasing_ && session_.chartView().dragging) endDrag(false);
+            if (!releasing_) session_.cancelDrag();
             return false;
         case WM_ERASEBKGND:
             result = 1;  // the surface covers the panel
@@ -663,10 +660,6 @@ bool Win32MainWindow::chartMessage(UINT message, WPARAM wParam, LPARAM lParam, L
         default:
             return false;
     }
-}
-
-void Win32MainWindow::endDrag(bool inside) {
-    session_.chartReleased(cursor(), chartScreenRect(), inside);
 }
 
 // Screen positions for the session, in the panels' logical pixels.

@@ -65,7 +65,6 @@ class Win32MainWindow final : private SessionWindow {
     void createStatsTip();
     void updateStatsTipRect();
     bool chartMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result);
-    void endDrag(bool inside);
     ScreenPoint cursor() const;
     ScreenRect chartScreenRect() const;
     WindowRect normalFrame() const;

@@ -72,8 +72,8 @@ void Win32ReadingList::fitTagColumn() {
     // the contents", so a window too small for the column shows it with none.
     RECT client{};
     GetClientRect(list_, &client);
-    const int room = client.right - MulDiv(kReadingColumnWidth, dpi_, 96);
-    const int width = std::max(0, std::min(requestedTagWidth_, room));
+    const int width = shownTagColumnWidth(requestedTagWidth_, client.right,
+                                          MulDiv(kReadingColumnWidth, dpi_, 96));
     if (width == shownTagWidth_) return;
     shownTagWidth_ = width;
     ListView_SetColumnWidth(list_, kTagColumn, width);
