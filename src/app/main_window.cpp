@@ -46,7 +46,7 @@ MainWindow::MainWindow(WindowServices services, QWidget* parent)
 }
 
 MainWindow::~MainWindow() {
-    shutDown();
+    finish(false);
 }
 
 void MainWindow::connectControls() {
@@ -235,14 +235,16 @@ void MainWindow::listenTo(SystemNotifications& notifications) {
 }
 
 void MainWindow::closeEvent(QCloseEvent* event) {
-    session_.saveIfChanged();
-    shutDown();
+    finish(true);
     event->accept();
 }
 
-void MainWindow::shutDown() {
+void MainWindow::finish(bool save) {
     if (!session_.started()) return;
     placement_.remember();
     timer_.stop();
-    session_.shutDown(placement_.normalFrame());
+    if (save)
+        session_.end(placement_.normalFrame());
+    else
+        session_.shutDown(placement_.normalFrame());
 }

@@ -92,7 +92,9 @@ class MainWindow : public QWidget, private SessionWindow {
 
     void connectControls();
     void layoutControls();
-    void shutDown();
+    // Every ending stops the timer and hands the normal frame to the session;
+    // `save`: the list is saved first (the close box, Escape).
+    void finish(bool save);
     QPoint cursorPos() const;
     ScreenRect chartScreenRect() const;
     const QImage* renderFace(const QRegion& shown);

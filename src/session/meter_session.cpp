@@ -357,6 +357,12 @@ void MeterSession::checkJournal() {
             "would lose the readings since the last save");
 }
 
+void MeterSession::end(const WindowRect& normalFrame) {
+    if (shutDown_) return;
+    saveIfChanged();
+    shutDown(normalFrame);
+}
+
 void MeterSession::shutDown(const WindowRect& normalFrame) {
     if (shutDown_ || !started_) return;
     shutDown_ = true;

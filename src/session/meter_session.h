@@ -127,6 +127,10 @@ class MeterSession final : private ReadingListener, private LinkOwner {
     // is now has been saved; otherwise the next start puts it back. Later
     // calls do nothing.
     void shutDown(const WindowRect& normalFrame);
+    // The window's ending (the close box, Escape, the end of the desktop
+    // session): saves the list, then shuts down with the window's normal
+    // rectangle. Nothing happens once the session has shut down.
+    void end(const WindowRect& normalFrame);
     // The list as it is now is on disk where the user keeps logs, and so was
     // every list this run saved (the program may end with success).
     bool listSaved() const { return savedAtChange_ == listChanges_ && !savedOutOfPlace_; }

@@ -220,16 +220,13 @@ INT_PTR Win32MainWindow::handle(UINT message, WPARAM wParam, LPARAM lParam) {
             setResult(hwnd_, TRUE);
             return TRUE;
         case WM_ENDSESSION:
-            if (wParam != FALSE) {
-                session_.saveIfChanged();
-                shutDown();
-            }
+            if (wParam != FALSE) finish(true);
             return TRUE;
         case WM_CLOSE:
             closeAndSave();
             return TRUE;
         case WM_DESTROY:
-            shutDown();
+            finish(false);
             if (deviceNotification_ != nullptr) UnregisterDeviceNotification(deviceNotification_);
             deviceNotification_ = nullptr;
             return FALSE;
@@ -295,12 +292,11 @@ void Win32MainWindow::cancel() {
 void Win32MainWindow::closeAndSave() {
     if (closed_) return;
     closed_ = true;
-    session_.saveIfChanged();
-    shutDown();
+    finish(true);
     EndDialog(hwnd_, 0);
 }
 
-void Win32MainWindow::shutDown() {
+void Win32MainWindow::finish(bool save) {
     if (!session_.started() || shut_) return;
     shut_ = true;
     if (ticking_) KillTimer(hwnd_, kTimerId);
@@ -312,7 +308,10 @@ void Win32MainWindow::shutDown() {
                             (placement.showCmd == SW_SHOWMINIMIZED &&
                              (placement.flags & WPF_RESTORETOMAXIMIZED) != 0));
     const WindowRect frame = normalFrame();
-    session_.shutDown(frame);
+    if (save)
+        session_.end(frame);
+    else
+        session_.shutDown(frame);
     const std::uint32_t flag = maximised ? 1 : 0;
     if (store_.openKey()) {
         const auto* bytes = reinterpret_cast<const std::uint8_t*>(&flag);

@@ -54,7 +54,9 @@ class Win32MainWindow final : private SessionWindow {
     void command(int id, int code, HWND control);
     void cancel();
     void closeAndSave();
-    void shutDown();
+    // Every ending stops the timer and hands the normal frame to the session;
+    // `save`: the list is saved first (the close box, Escape, the session's end).
+    void finish(bool save);
     void layout();
     void applyDpi(int dpi);
     void makeSurfaces();

@@ -503,7 +503,19 @@ TEST_F(SessionTest, EveryWayOfEndingSavesExactlyOnce) {
              t.session().saveIfChanged();
          },
          1},
+        {"the window's ending twice",
+         [](SessionTest& t) {
+             t.session().end({});
+             t.session().end({});
+         },
+         1},
         {"destroyed without closing", [](SessionTest&) {}, 0},
+        {"an ending after the shutdown",
+         [](SessionTest& t) {
+             t.session().shutDown({});
+             t.session().end({});
+         },
+         0},
         // A session end that was called off: what came after is saved too.
         {"session end, new reading, close",
          [](SessionTest& t) {
@@ -531,8 +543,7 @@ TEST_F(SessionTest, EveryWayOfEndingSavesExactlyOnce) {
 TEST_F(SessionTest, ShutDownKeepsThePlacementAndClosesThePort) {
     rig.store([](Settings& s) { s.logFile = "/nowhere/earlier.log"; });
     rig.startOpen();
-    session().saveIfChanged();
-    session().shutDown({120, 130, 700, 500});
+    session().end({120, 130, 700, 500});
     EXPECT_FALSE(rig.device.isOpen());
     const Settings saved = rig.stored();
     EXPECT_EQ(saved.window, (WindowRect{120, 130, 700, 500}));
