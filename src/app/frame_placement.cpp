@@ -26,8 +26,11 @@ void FramePlacement::place(const WindowRect& saved) {
 }
 
 void FramePlacement::remember() {
-    // A minimised window's rectangle says nothing about where it belongs.
-    if (window_.isMinimized()) return;
+    // A minimised, maximised or full-screen window's rectangle says nothing
+    // about where it belongs when it is restored.
+    if ((window_.windowState() &
+         (Qt::WindowMinimized | Qt::WindowMaximized | Qt::WindowFullScreen)) != 0)
+        return;
     fitFrame();
     normalFrame_ = window_.frameGeometry();
 }

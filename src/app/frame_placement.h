@@ -15,7 +15,8 @@ class FramePlacement {
 
     // Bounds the saved rectangle to the screens, then moves and sizes the window.
     void place(const WindowRect& saved);
-    // After a move, resize, show or state change: remembers the frame unless minimised.
+    // After a move, resize, show or state change: remembers the frame while
+    // the window is in its normal state.
     void remember();
     WindowRect normalFrame() const;
 
@@ -24,6 +25,6 @@ class FramePlacement {
 
     QWidget& window_;
     QRect placed_;       // the saved placement, made usable on this desktop
-    QRect normalFrame_;  // last frame rectangle while not minimised
+    QRect normalFrame_;  // last frame rectangle in the normal state
     bool frameFitted_ = false;
 };

@@ -84,8 +84,9 @@ void MainWindow::startTicking() {
     timer_.start(kTickMs);
 }
 
-void MainWindow::placeWindow(const WindowRect& saved) {
+void MainWindow::placeWindow(const WindowRect& saved, bool maximized) {
     placement_.place(saved);
+    if (maximized) setWindowState(windowState() | Qt::WindowMaximized);
     layoutControls();
 }
 
@@ -243,8 +244,9 @@ void MainWindow::finish(bool save) {
     if (!session_.started()) return;
     placement_.remember();
     timer_.stop();
+    const bool maximized = windowState().testFlag(Qt::WindowMaximized);
     if (save)
-        session_.end(placement_.normalFrame());
+        session_.end(placement_.normalFrame(), maximized);
     else
-        session_.shutDown(placement_.normalFrame());
+        session_.shutDown(placement_.normalFrame(), maximized);
 }

@@ -75,7 +75,7 @@ class MainWindow : public QWidget, private SessionWindow {
   private:
     // SessionWindow
     void startTicking() override;
-    void placeWindow(const WindowRect& saved) override;
+    void placeWindow(const WindowRect& saved, bool maximized) override;
     void showPortList(const PortList& list) override;
     void selectPortEntry(int index) override;
     void rowsAppended(std::size_t) override { listView().rowsAppended(); }

@@ -9,6 +9,7 @@
 #include "history/logged_reading.h"
 #include "history/windows1252.h"
 #include "session/journal_recovery.h"
+#include "settings/maximized_setting.h"
 #include "settings/settings_store.h"
 
 MeterSession::MeterSession(SessionServices services, SessionWindow& window)
@@ -36,7 +37,7 @@ void MeterSession::start() {
     window_.showPortList(portList_);
     window_.startTicking();
     link_.start();
-    window_.placeWindow(settings_.window);
+    window_.placeWindow(settings_.window, loadMaximized(services_.settingsStore));
 
     loadLog(settings_.logFile, list_, *history_);
     // Journals with records mean that runs ended without saving them.
@@ -357,17 +358,18 @@ void MeterSession::checkJournal() {
             "would lose the readings since the last save");
 }
 
-void MeterSession::end(const WindowRect& normalFrame) {
+void MeterSession::end(const WindowRect& normalFrame, bool maximized) {
     if (shutDown_) return;
     saveIfChanged();
-    shutDown(normalFrame);
+    shutDown(normalFrame, maximized);
 }
 
-void MeterSession::shutDown(const WindowRect& normalFrame) {
+void MeterSession::shutDown(const WindowRect& normalFrame, bool maximized) {
     if (shutDown_ || !started_) return;
     shutDown_ = true;
     settings_.window = normalFrame;
     writeSettings();
+    saveMaximized(maximized, services_.settingsStore);
     port_.close();
     if (savedAtChange_ == listChanges_ && toReplay_.empty()) journal_.remove();
 }

@@ -122,15 +122,15 @@ class MeterSession final : private ReadingListener, private LinkOwner {
     // Every ending calls it (close, session end, quit); only the first with
     // news writes. False when the list could not be saved.
     bool saveIfChanged();
-    // After the last save: stores the window's normal rectangle and every
-    // setting and closes the port. The journal goes only when the list as it
-    // is now has been saved; otherwise the next start puts it back. Later
-    // calls do nothing.
-    void shutDown(const WindowRect& normalFrame);
+    // After the last save: stores the window's normal rectangle, whether it
+    // is maximised, and every setting and closes the port. The journal goes only when the list as
+    // it is now has been saved; otherwise the next start puts it back. Later calls do nothing.
+    void shutDown(const WindowRect& normalFrame, bool maximized = false);
     // The window's ending (the close box, Escape, the end of the desktop
     // session): saves the list, then shuts down with the window's normal
-    // rectangle. Nothing happens once the session has shut down.
-    void end(const WindowRect& normalFrame);
+    // rectangle and whether it is maximised. Nothing happens once the session
+    // has shut down.
+    void end(const WindowRect& normalFrame, bool maximized = false);
     // The list as it is now is on disk where the user keeps logs, and so was
     // every list this run saved (the program may end with success).
     bool listSaved() const { return savedAtChange_ == listChanges_ && !savedOutOfPlace_; }

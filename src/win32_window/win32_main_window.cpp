@@ -9,8 +9,6 @@
 
 #include "history/windows1252.h"
 #include "session/window_placement.h"
-#include "settings/settings_backend.h"
-#include "settings/settings_table.h"
 #include "win32_window/win32_resource_ids.h"
 
 namespace {
@@ -18,8 +16,6 @@ namespace {
 constexpr UINT_PTR kTimerId = 0;
 constexpr UINT_PTR kChartSubclass = 1;
 constexpr UINT kStatsToolId = ZINTAVO_CHART_PANEL;
-// Whether the window was maximised, kept beside the settings.
-constexpr std::string_view kMaximizedValue = "Maximized";
 // Serial ports announce themselves through this device interface class.
 constexpr GUID kComPortInterface = {
     0x86E0D1E0, 0x8089, 0x11D0, {0x9C, 0xE4, 0x08, 0x00, 0x3E, 0x30, 0x1F, 0x73}};
@@ -98,9 +94,8 @@ void setResult(HWND hwnd, LRESULT result) {
 
 }  // namespace
 
-Win32MainWindow::Win32MainWindow(HINSTANCE instance, SessionServices services,
-                                 SettingsBackend& store)
-    : instance_(instance), store_(store), session_(std::move(services), *this) {}
+Win32MainWindow::Win32MainWindow(HINSTANCE instance, SessionServices services)
+    : instance_(instance), session_(std::move(services), *this) {}
 
 Win32MainWindow::~Win32MainWindow() = default;
 
@@ -309,15 +304,9 @@ void Win32MainWindow::finish(bool save) {
                              (placement.flags & WPF_RESTORETOMAXIMIZED) != 0));
     const WindowRect frame = normalFrame();
     if (save)
-        session_.end(frame);
+        session_.end(frame, maximised);
     else
-        session_.shutDown(frame);
-    const std::uint32_t flag = maximised ? 1 : 0;
-    if (store_.openKey()) {
-        const auto* bytes = reinterpret_cast<const std::uint8_t*>(&flag);
-        store_.set(kMaximizedValue, StorageType::RegDword, {bytes, sizeof flag});
-        store_.closeKey();
-    }
+        session_.shutDown(frame, maximised);
 }
 
 // The normal (restored) rectangle in screen coordinates. Windows keeps it in
@@ -338,7 +327,7 @@ void Win32MainWindow::startTicking() {
         SetTimer(hwnd_, kTimerId, static_cast<UINT>(MeterSession::kTick.count()), nullptr) != 0;
 }
 
-void Win32MainWindow::placeWindow(const WindowRect& saved) {
+void Win32MainWindow::placeWindow(const WindowRect& saved, bool maximized) {
     std::vector<ScreenArea> screens;
     EnumDisplayMonitors(nullptr, nullptr, collectWorkArea, reinterpret_cast<LPARAM>(&screens));
     const MONITORINFO primary = monitorInfo(MonitorFromPoint({0, 0}, MONITOR_DEFAULTTOPRIMARY));
@@ -353,17 +342,9 @@ void Win32MainWindow::placeWindow(const WindowRect& saved) {
     const MONITORINFO on = monitorInfo(MonitorFromRect(&screenRect, MONITOR_DEFAULTTOPRIMARY));
     const WindowRect workspace = screenToWorkspace(r, areaOf(on.rcWork), areaOf(on.rcMonitor));
 
-    std::uint32_t maximised = 0;
-    if (store_.openKey()) {
-        if (const auto stored = store_.query(kMaximizedValue);
-            stored && stored->bytes.size() == sizeof maximised)
-            std::copy(stored->bytes.begin(), stored->bytes.end(),
-                      reinterpret_cast<std::uint8_t*>(&maximised));
-        store_.closeKey();
-    }
     WINDOWPLACEMENT placement{};
     placement.length = sizeof placement;
-    placement.showCmd = maximised != 0 ? SW_SHOWMAXIMIZED : SW_SHOWNORMAL;
+    placement.showCmd = maximized ? SW_SHOWMAXIMIZED : SW_SHOWNORMAL;
     placement.rcNormalPosition = {workspace.x, workspace.y, workspace.x + workspace.width,
                                   workspace.y + workspace.height};
     SetWindowPlacement(hwnd_, &placement);

@@ -552,6 +552,14 @@ TEST_F(SessionTest, ShutDownKeepsThePlacementAndClosesThePort) {
     EXPECT_EQ(saved.logFile, "/nowhere/earlier.log");
     session().shutDown({0, 0, 1, 1});
     EXPECT_EQ(rig.stored().window, (WindowRect{120, 130, 700, 500}));
+    // The next start places the normal rectangle, maximised as it ended.
+    for (const bool maximized : {true, false}) {
+        rig.start();
+        session().end({120, 130, 700, 500}, maximized);
+        rig.start();
+        EXPECT_EQ(window().placed, (WindowRect{120, 130, 700, 500}));
+        EXPECT_EQ(window().placedMaximized, maximized);
+    }
 }
 
 TEST_F(SessionTest, TickBlinksTheArrowWhileOverRange) {

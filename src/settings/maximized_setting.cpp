@@ -1,0 +1,21 @@
+#include "settings/maximized_setting.h"
+
+#include <array>
+#include <cstdint>
+
+bool loadMaximized(SettingsBackend& backend) {
+    if (!backend.openKey()) return false;
+    const std::optional<StoredValue> stored = backend.query(kMaximizedName);
+    backend.closeKey();
+    if (!stored || stored->bytes.size() != 4) return false;
+    for (std::uint8_t b : stored->bytes)
+        if (b != 0) return true;
+    return false;
+}
+
+void saveMaximized(bool maximized, SettingsBackend& backend) {
+    if (!backend.openKey()) return;
+    const std::array<std::uint8_t, 4> bytes{maximized ? std::uint8_t{1} : std::uint8_t{0}, 0, 0, 0};
+    backend.set(kMaximizedName, StorageType::RegDword, bytes);
+    backend.closeKey();
+}
