@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QRect>
+#include <QSize>
 
 #include "settings/settings.h"
 
@@ -18,6 +19,11 @@ class FramePlacement {
     // After a move, resize, show or state change: remembers the frame while
     // the window is in its normal state.
     void remember();
+    // After a state change (a restore from maximised): the frame the window
+    // manager gives the restored window can come after the last move or
+    // resize it reports, so the next ticks look at it again.
+    void stateChanged();
+    void tick();
     WindowRect normalFrame() const;
 
   private:
@@ -26,5 +32,9 @@ class FramePlacement {
     QWidget& window_;
     QRect placed_;       // the saved placement, made usable on this desktop
     QRect normalFrame_;  // last frame rectangle in the normal state
-    bool frameFitted_ = false;
+    static constexpr int kRecheckTicks = 100;
+    int recheckTicks_ = 0;
+    bool fitted_ = false;
+    QSize fittedMargins_;  // the frame's width and height beyond the client when fitted
+    QSize fittedSize_;     // the client size the fit gave
 };

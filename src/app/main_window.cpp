@@ -104,7 +104,7 @@ void MainWindow::resizeEvent(QResizeEvent* event) {
 
 void MainWindow::changeEvent(QEvent* event) {
     QWidget::changeEvent(event);
-    if (event->type() == QEvent::WindowStateChange) placement_.remember();
+    if (event->type() == QEvent::WindowStateChange) placement_.stateChanged();
 }
 
 void MainWindow::showEvent(QShowEvent* event) {
@@ -154,6 +154,7 @@ ScreenRect MainWindow::chartScreenRect() const {
 }
 
 void MainWindow::tick() {
+    placement_.tick();
     // The cursor matters only during a drag; asking the display for it is a round trip.
     if (!session_.dragging()) {
         session_.tick({}, {});

@@ -5,9 +5,9 @@
 
 bool loadMaximized(SettingsBackend& backend) {
     if (!backend.openKey()) return false;
-    const std::optional<StoredValue> stored = backend.query(kMaximizedName);
+    const std::optional<StoredValue> stored = backend.query(kMaximizedSetting.name);
     backend.closeKey();
-    if (!stored || stored->bytes.size() != 4) return false;
+    if (!stored || stored->bytes.size() != kMaximizedSetting.size) return false;
     for (std::uint8_t b : stored->bytes)
         if (b != 0) return true;
     return false;
@@ -16,6 +16,6 @@ bool loadMaximized(SettingsBackend& backend) {
 void saveMaximized(bool maximized, SettingsBackend& backend) {
     if (!backend.openKey()) return;
     const std::array<std::uint8_t, 4> bytes{maximized ? std::uint8_t{1} : std::uint8_t{0}, 0, 0, 0};
-    backend.set(kMaximizedName, StorageType::RegDword, bytes);
+    backend.set(kMaximizedSetting.name, kMaximizedSetting.type, bytes);
     backend.closeKey();
 }

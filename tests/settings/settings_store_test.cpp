@@ -108,7 +108,7 @@ TEST(SettingsStore, MaximizedIsANumberBesideTheTable) {
     const Row rows[] = {{{}, false}, {le32(1), true}, {le32(0), false}, {{1}, false}};
     for (const Row& r : rows) {
         SettingsMemoryBackend store;
-        if (!r.stored.empty()) store.put(kMaximizedName, StorageType::RegDword, r.stored);
+        if (!r.stored.empty()) store.put(kMaximizedSetting.name, StorageType::RegDword, r.stored);
         EXPECT_EQ(loadMaximized(store), r.maximized) << r.stored.size();
     }
     SettingsMemoryBackend store;
