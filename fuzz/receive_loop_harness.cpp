@@ -118,7 +118,7 @@ class Rig final : public SessionWindow {
         selecting_ = false;
     }
     void startTicking() override {}
-    void placeWindow(const WindowRect&) override {}
+    void placeWindow(const WindowRect&, bool, bool) override {}
     void showPortList(const PortList&) override {}
     void selectPortEntry(int) override {}
     void scrollToRow(std::size_t) override {}

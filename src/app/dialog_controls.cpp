@@ -21,8 +21,21 @@ Control* place(Control* control, const ControlRect& where) {
     return control;
 }
 
-QPushButton* button(const char* text, QWidget& parent, const ControlRect& where) {
-    auto* made = place(new QPushButton(QString::fromLatin1(text), &parent), where);
+template <typename Control>
+Control* place(Control* control, DialogControl role) {
+    return place(control, templateRect(role));
+}
+
+// The template's combo height is that of its open list; the closed box is as
+// high as the buttons beside it, and the drop-down sizes itself.
+ControlRect closedComboBox() {
+    ControlRect box = templateRect(DialogControl::PortCombo);
+    box.height = templateRect(DialogControl::Hold).height;
+    return box;
+}
+
+QPushButton* button(const char* text, QWidget& parent, DialogControl role) {
+    auto* made = place(new QPushButton(QString::fromLatin1(text), &parent), role);
     // No default button: Enter never presses anything.
     made->setAutoDefault(false);
     made->setDefault(false);
@@ -32,15 +45,15 @@ QPushButton* button(const char* text, QWidget& parent, const ControlRect& where)
 }  // namespace
 
 DialogControls::DialogControls(QWidget& window, const ReadingList& rows)
-    : portCombo(place(new PortComboBox(&window), controls::portCombo())),
-      facePanel(place(new SurfacePanel(&window), controls::facePanel())),
-      chartPanel(place(new SurfacePanel(&window), controls::chartPanel())),
-      clear(button("Clear", window, controls::clearButton())),
-      hold(button("Hold", window, controls::holdButton())),
-      zoomIn(button("+", window, controls::zoomInButton())),
-      zoomOut(button("-", window, controls::zoomOutButton())),
-      scrollBar(place(new SteadyScrollBar(Qt::Horizontal, &window), controls::scrollBar())),
-      listView(place(new ReadingListView(rows, &window), controls::readingList())) {
+    : portCombo(place(new PortComboBox(&window), closedComboBox())),
+      facePanel(place(new SurfacePanel(&window), DialogControl::FacePanel)),
+      chartPanel(place(new SurfacePanel(&window), DialogControl::ChartPanel)),
+      clear(button("Clear", window, DialogControl::Clear)),
+      hold(button("Hold", window, DialogControl::Hold)),
+      zoomIn(button("+", window, DialogControl::ZoomIn)),
+      zoomOut(button("-", window, DialogControl::ZoomOut)),
+      scrollBar(place(new SteadyScrollBar(Qt::Horizontal, &window), DialogControl::ScrollBar)),
+      listView(place(new ReadingListView(rows, &window), DialogControl::ReadingList)) {
     hold->setCheckable(true);
 }
 

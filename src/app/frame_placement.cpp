@@ -26,10 +26,24 @@ void FramePlacement::place(const WindowRect& saved) {
 }
 
 void FramePlacement::remember() {
-    // A minimised window's rectangle says nothing about where it belongs.
-    if (window_.isMinimized()) return;
+    // A minimised, maximised or full-screen window's rectangle says nothing
+    // about where it belongs when it is restored.
+    if ((window_.windowState() &
+         (Qt::WindowMinimized | Qt::WindowMaximized | Qt::WindowFullScreen)) != 0)
+        return;
     fitFrame();
     normalFrame_ = window_.frameGeometry();
+}
+
+void FramePlacement::stateChanged() {
+    recheckTicks_ = kRecheckTicks;
+    remember();
+}
+
+void FramePlacement::tick() {
+    if (recheckTicks_ == 0) return;
+    --recheckTicks_;
+    remember();
 }
 
 WindowRect FramePlacement::normalFrame() const {
@@ -38,12 +52,18 @@ WindowRect FramePlacement::normalFrame() const {
 
 void FramePlacement::fitFrame() {
     // Once the platform reports the frame, the saved outer size is matched.
-    if (frameFitted_ || !window_.isVisible()) return;
+    // A frame that changes under the size matched (a window started maximised
+    // gets its normal frame only as it is restored) is matched again, unless
+    // the window has been resized since.
+    if (!window_.isVisible()) return;
     const QRect frame = window_.frameGeometry();
-    const int dw = frame.width() - window_.width();
-    const int dh = frame.height() - window_.height();
-    if (dw <= 0 && dh <= 0) return;
-    frameFitted_ = true;
-    window_.resize(std::max(1, placed_.width() - dw), std::max(1, placed_.height() - dh));
+    const QSize margins(frame.width() - window_.width(), frame.height() - window_.height());
+    if (margins.width() <= 0 && margins.height() <= 0) return;
+    if (fitted_ && (margins == fittedMargins_ || window_.size() != fittedSize_)) return;
+    fitted_ = true;
+    fittedMargins_ = margins;
+    fittedSize_ = QSize(std::max(1, placed_.width() - margins.width()),
+                        std::max(1, placed_.height() - margins.height()));
+    window_.resize(fittedSize_);
     window_.move(placed_.topLeft());
 }

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QRect>
+#include <QSize>
 
 #include "settings/settings.h"
 
@@ -15,8 +16,14 @@ class FramePlacement {
 
     // Bounds the saved rectangle to the screens, then moves and sizes the window.
     void place(const WindowRect& saved);
-    // After a move, resize, show or state change: remembers the frame unless minimised.
+    // After a move, resize, show or state change: remembers the frame while
+    // the window is in its normal state.
     void remember();
+    // After a state change (a restore from maximised): the frame the window
+    // manager gives the restored window can come after the last move or
+    // resize it reports, so the next ticks look at it again.
+    void stateChanged();
+    void tick();
     WindowRect normalFrame() const;
 
   private:
@@ -24,6 +31,10 @@ class FramePlacement {
 
     QWidget& window_;
     QRect placed_;       // the saved placement, made usable on this desktop
-    QRect normalFrame_;  // last frame rectangle while not minimised
-    bool frameFitted_ = false;
+    QRect normalFrame_;  // last frame rectangle in the normal state
+    static constexpr int kRecheckTicks = 100;
+    int recheckTicks_ = 0;
+    bool fitted_ = false;
+    QSize fittedMargins_;  // the frame's width and height beyond the client when fitted
+    QSize fittedSize_;     // the client size the fit gave
 };

@@ -1,5 +1,6 @@
 #include "app/main_window.h"
 
+#include <QAbstractItemView>
 #include <QApplication>
 #include <QCloseEvent>
 #include <QComboBox>
@@ -45,7 +46,7 @@ MainWindow::MainWindow(WindowServices services, QWidget* parent)
 }
 
 MainWindow::~MainWindow() {
-    shutDown();
+    finish(false);
 }
 
 void MainWindow::connectControls() {
@@ -83,8 +84,9 @@ void MainWindow::startTicking() {
     timer_.start(kTickMs);
 }
 
-void MainWindow::placeWindow(const WindowRect& saved) {
+void MainWindow::placeWindow(const WindowRect& saved, bool maximized, bool /*stored*/) {
     placement_.place(saved);
+    if (maximized) setWindowState(windowState() | Qt::WindowMaximized);
     layoutControls();
 }
 
@@ -102,7 +104,7 @@ void MainWindow::resizeEvent(QResizeEvent* event) {
 
 void MainWindow::changeEvent(QEvent* event) {
     QWidget::changeEvent(event);
-    if (event->type() == QEvent::WindowStateChange) placement_.remember();
+    if (event->type() == QEvent::WindowStateChange) placement_.stateChanged();
 }
 
 void MainWindow::showEvent(QShowEvent* event) {
@@ -152,8 +154,9 @@ ScreenRect MainWindow::chartScreenRect() const {
 }
 
 void MainWindow::tick() {
+    placement_.tick();
     // The cursor matters only during a drag; asking the display for it is a round trip.
-    if (!session_.chartView().dragging) {
+    if (!session_.dragging()) {
         session_.tick({}, {});
         return;
     }
@@ -178,12 +181,11 @@ const QImage* MainWindow::renderChart() {
 }
 
 bool MainWindow::eventFilter(QObject* watched, QEvent* event) {
+    // An open drop-down is a window of its own and takes its own Escape.
     if (event->type() == QEvent::KeyPress &&
         static_cast<QKeyEvent*>(event)->key() == Qt::Key_Escape) {
         const auto* widget = qobject_cast<QWidget*>(watched);
-        // A tag editor cancels, an open drop-down closes: they keep their Escape.
-        if (widget && widget->window() == this && !listView().editing() &&
-            QApplication::activePopupWidget() == nullptr) {
+        if (widget && widget->window() == this) {
             escape();
             return true;
         }
@@ -192,12 +194,22 @@ bool MainWindow::eventFilter(QObject* watched, QEvent* event) {
 }
 
 void MainWindow::escape() {
-    if (session_.chartView().dragging) {
-        chartPanel().cancelPress();
-        session_.chartReleased(toScreenPoint(cursorPos()), chartScreenRect(), false);
-        return;
+    switch (
+        escapeAction(listView().editing(), portCombo().view()->isVisible(), session_.dragging())) {
+        case EscapeAction::CloseTagEditor:
+            listView().cancelEdit();
+            break;
+        case EscapeAction::CloseDropDown:
+            portCombo().hidePopup();
+            break;
+        case EscapeAction::CancelDrag:
+            chartPanel().cancelPress();
+            session_.cancelDrag();
+            break;
+        case EscapeAction::SaveAndClose:
+            closeAndSave();
+            break;
     }
-    closeAndSave();
 }
 
 void MainWindow::keyPressEvent(QKeyEvent* event) {
@@ -225,14 +237,17 @@ void MainWindow::listenTo(SystemNotifications& notifications) {
 }
 
 void MainWindow::closeEvent(QCloseEvent* event) {
-    session_.saveIfChanged();
-    shutDown();
+    finish(true);
     event->accept();
 }
 
-void MainWindow::shutDown() {
+void MainWindow::finish(bool save) {
     if (!session_.started()) return;
     placement_.remember();
     timer_.stop();
-    session_.shutDown(placement_.normalFrame());
+    const bool maximized = windowState().testFlag(Qt::WindowMaximized);
+    if (save)
+        session_.end(placement_.normalFrame(), maximized);
+    else
+        session_.shutDown(placement_.normalFrame(), maximized);
 }

@@ -40,8 +40,8 @@ class MainWindow : public QWidget, private SessionWindow {
     void tick();
     // Saves the list and closes, as the close box does. Safe to call more than once.
     void closeAndSave();
-    // What Escape does: ends a drag over the chart, or saves and closes. (An
-    // open editor or drop-down takes its own Escape first.)
+    // What Escape does: closes a tag editor or the drop-down, ends a drag
+    // over the chart, or saves and closes.
     void escape();
     // Suspend, resume and device changes reach the session from now on.
     void listenTo(SystemNotifications& notifications);
@@ -75,7 +75,7 @@ class MainWindow : public QWidget, private SessionWindow {
   private:
     // SessionWindow
     void startTicking() override;
-    void placeWindow(const WindowRect& saved) override;
+    void placeWindow(const WindowRect& saved, bool maximized, bool stored) override;
     void showPortList(const PortList& list) override;
     void selectPortEntry(int index) override;
     void rowsAppended(std::size_t) override { listView().rowsAppended(); }
@@ -92,7 +92,9 @@ class MainWindow : public QWidget, private SessionWindow {
 
     void connectControls();
     void layoutControls();
-    void shutDown();
+    // Every ending stops the timer and hands the normal frame to the session;
+    // `save`: the list is saved first (the close box, Escape).
+    void finish(bool save);
     QPoint cursorPos() const;
     ScreenRect chartScreenRect() const;
     const QImage* renderFace(const QRegion& shown);

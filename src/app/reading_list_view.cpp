@@ -17,6 +17,7 @@
 #include "app/steady_scroll_bar.h"
 #include "app/tag_validator.h"
 #include "history/log_format.h"
+#include "history/tag_edit.h"
 #include "history/windows1252.h"
 #include "qt/raster_strips.h"
 #include "session/window_layout.h"
@@ -94,7 +95,7 @@ void ReadingListView::setTagColumnWidth(int width) {
 }
 
 int ReadingListView::tagColumnWidth() const {
-    return std::max(0, std::min(tagWidth_, viewport()->width() - kReadingColumnWidth));
+    return shownTagColumnWidth(tagWidth_, viewport()->width(), kReadingColumnWidth);
 }
 
 void ReadingListView::scrollToRow(int row) {
@@ -280,7 +281,7 @@ void ReadingListView::editTag() {
     editedRow_ = current_;
     editor_ = new QLineEdit(viewport());
     editor_->setFont(font_);
-    editor_->setMaxLength(TagValidator::kMaxLength);
+    editor_->setMaxLength(static_cast<int>(kTagEditLimit));
     editor_->setValidator(new TagValidator(editor_));
     editor_->setText(fromWindows1252(rows_.row(static_cast<std::size_t>(editedRow_)).tag));
     connect(editor_, &QLineEdit::editingFinished, this, [this] { finishEdit(true); });

@@ -45,6 +45,8 @@ class ReadingListView : public QAbstractScrollArea {
     // Starts editing the selected row's tag, as F2 does.
     void editTag();
     bool editing() const { return editor_ != nullptr; }
+    // Closes an open tag editor without keeping its text.
+    void cancelEdit() { finishEdit(false); }
     QLineEdit* editor() const { return editor_; }
 
   Q_SIGNALS:

@@ -1,28 +1,16 @@
 #include "app/tag_validator.h"
 
-#include "history/windows1252.h"
+#include <algorithm>
 
-namespace {
-
-bool representable(QChar c) {
-    const char16_t unit = c.unicode();
-    return isWindows1252Representable(std::u16string_view(&unit, 1));
-}
-
-}  // namespace
+#include "history/tag_edit.h"
 
 QValidator::State TagValidator::validate(QString& input, int& pos) const {
-    QString kept;
-    kept.reserve(input.size());
-    int keptBeforeCursor = 0;
-    for (qsizetype i = 0; i < input.size(); ++i) {
-        if (!representable(input[i])) continue;
-        if (kept.size() == kMaxLength) break;
-        kept.append(input[i]);
-        if (i < pos) ++keptBeforeCursor;
-    }
-    input = kept;
-    pos = keptBeforeCursor;
+    const std::u16string_view typed(reinterpret_cast<const char16_t*>(input.utf16()),
+                                    static_cast<std::size_t>(input.size()));
+    const KeptTag kept = keptTagText(typed, static_cast<std::size_t>(std::max(pos, 0)));
+    input = QString(reinterpret_cast<const QChar*>(kept.text.data()),
+                    static_cast<qsizetype>(kept.text.size()));
+    pos = static_cast<int>(kept.cursor);
     return Acceptable;
 }
 

@@ -1,7 +1,25 @@
 #include "history/tag_edit.h"
 
+#include <algorithm>
+
 #include "history/log_format.h"
 #include "history/windows1252.h"
+
+bool keptInTag(char16_t unit) {
+    const std::optional<std::string> byte = utf16ToWindows1252(std::u16string_view(&unit, 1));
+    return byte && !isControlByte(byte->front());
+}
+
+KeptTag keptTagText(std::u16string_view text, std::size_t cursor) {
+    KeptTag kept;
+    kept.text.reserve(std::min(text.size(), kTagEditLimit));
+    for (std::size_t i = 0; i < text.size() && kept.text.size() < kTagEditLimit; ++i) {
+        if (!keptInTag(text[i])) continue;
+        kept.text.push_back(text[i]);
+        if (i < cursor) ++kept.cursor;
+    }
+    return kept;
+}
 
 TagEditOutcome onTagEditEnd(ReadingList& list, SampleHistory& history, std::size_t row,
                             std::optional<std::u16string_view> text) {

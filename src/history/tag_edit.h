@@ -12,6 +12,19 @@
 // tagged log line stays well inside what the log reader takes as one line.
 inline constexpr std::size_t kTagEditLimit = 200;
 
+// Whether a tag keeps this character as it is typed or pasted: one that
+// Windows-1252 has a byte for and that is no control character. The editor
+// drops every other one, so it never holds text that the log would refuse.
+bool keptInTag(char16_t unit);
+
+// What an editor holds of `text`: the kept characters, at most kTagEditLimit
+// of them, and where the cursor that stood before `cursor` of `text` lands.
+struct KeptTag {
+    std::u16string text;
+    std::size_t cursor = 0;
+};
+KeptTag keptTagText(std::u16string_view text, std::size_t cursor);
+
 enum class TagEditOutcome {
     Unchanged,  // cancelled, or no such row
     Changed,    // the label (and the sample's tag flag) changed: redraw the chart

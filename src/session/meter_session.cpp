@@ -8,6 +8,7 @@
 #include "history/logged_reading.h"
 #include "history/windows1252.h"
 #include "session/journal_recovery.h"
+#include "settings/maximized_setting.h"
 #include "settings/settings_store.h"
 
 MeterSession::MeterSession(SessionServices services, SessionWindow& window)
@@ -35,7 +36,8 @@ void MeterSession::start() {
     window_.showPortList(portList_);
     window_.startTicking();
     link_.start();
-    window_.placeWindow(settings_.window);
+    window_.placeWindow(settings_.window, loadMaximized(services_.settingsStore),
+                        windowStored(services_.settingsStore));
 
     loadLog(settings_.logFile, list_, *history_);
     // Journals with records mean that runs ended without saving them.
@@ -289,6 +291,10 @@ void MeterSession::chartReleased(ScreenPoint cursor, const ScreenRect& chart, bo
     if (row) selectRow(static_cast<std::size_t>(*row));
 }
 
+void MeterSession::cancelDrag() {
+    if (view_.dragging) chartReleased({}, {}, false);
+}
+
 void MeterSession::portChosen(int index) {
     portList_.selected = index;
     // A new port does not reload the log: the list already holds it.
@@ -365,11 +371,18 @@ void MeterSession::checkJournal() {
             "would lose the readings since the last save");
 }
 
-void MeterSession::shutDown(const WindowRect& normalFrame) {
+void MeterSession::end(const WindowRect& normalFrame, bool maximized) {
+    if (shutDown_) return;
+    saveIfChanged();
+    shutDown(normalFrame, maximized);
+}
+
+void MeterSession::shutDown(const WindowRect& normalFrame, bool maximized) {
     if (shutDown_ || !started_) return;
     shutDown_ = true;
     settings_.window = normalFrame;
     writeSettings();
+    saveMaximized(maximized, services_.settingsStore);
     port_.close();
     if (savedAtChange_ == listChanges_ && !replay_) journal_.remove();
 }

@@ -100,6 +100,11 @@ class MeterSession final : private ReadingListener, private LinkOwner {
     // The chart's button went down or up; a release over the chart is a click.
     void chartPressed(ScreenPoint cursor, const ScreenRect& chart);
     void chartReleased(ScreenPoint cursor, const ScreenRect& chart, bool inside);
+    // A drag over the chart is under way (the button went down on the chart).
+    bool dragging() const { return view_.dragging; }
+    // Ends a drag without a click: the selection stays, the view is not held.
+    // Nothing happens when no drag is under way.
+    void cancelDrag();
     // Index of the chosen entry of the port list.
     void portChosen(int index);
     // A row's tag editor opened or closed (finished or cancelled). While it is
@@ -118,11 +123,15 @@ class MeterSession final : private ReadingListener, private LinkOwner {
     // Every ending calls it (close, session end, quit); only the first with
     // news writes. False when the list could not be saved.
     bool saveIfChanged();
-    // After the last save: stores the window's normal rectangle and every
-    // setting and closes the port. The journal goes only when the list as it
-    // is now has been saved; otherwise the next start puts it back. Later
-    // calls do nothing.
-    void shutDown(const WindowRect& normalFrame);
+    // After the last save: stores the window's normal rectangle, whether it
+    // is maximised, and every setting and closes the port. The journal goes only when the list as
+    // it is now has been saved; otherwise the next start puts it back. Later calls do nothing.
+    void shutDown(const WindowRect& normalFrame, bool maximized = false);
+    // The window's ending (the close box, Escape, the end of the desktop
+    // session): saves the list, then shuts down with the window's normal
+    // rectangle and whether it is maximised. Nothing happens once the session
+    // has shut down.
+    void end(const WindowRect& normalFrame, bool maximized = false);
     // The list as it is now is on disk where the user keeps logs, and so was
     // every list this run saved (the program may end with success).
     bool listSaved() const { return savedAtChange_ == listChanges_ && !savedOutOfPlace_; }

@@ -16,8 +16,10 @@ class SessionWindow {
     // Start the 50 ms timer that calls MeterSession::tick.
     virtual void startTicking() = 0;
     // Take the saved placement (outer rectangle, may need bounding to the
-    // screens); the layout that follows reports the panels' sizes back.
-    virtual void placeWindow(const WindowRect& saved) = 0;
+    // screens), maximised when it closed so; the normal rectangle stays
+    // `saved`. Without `stored` (a first start) `saved` is the default size
+    // in logical pixels. The layout that follows reports the panels' sizes back.
+    virtual void placeWindow(const WindowRect& saved, bool maximized, bool stored) = 0;
 
     // The port drop-down: its entries with their selection, or a new selection.
     virtual void showPortList(const PortList& list) = 0;

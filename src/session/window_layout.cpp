@@ -19,67 +19,27 @@ int DialogMetrics::px(int pixelsAt96) const {
 }
 
 int dialogUnitsToPixelsX(int units, const DialogMetrics& metrics) {
-    return mulDiv(units, metrics.baseX, 4);
+    return metrics.px(mulDiv(units, metrics.baseX, 4));
 }
 int dialogUnitsToPixelsY(int units, const DialogMetrics& metrics) {
-    return mulDiv(units, metrics.baseY, 8);
+    return metrics.px(mulDiv(units, metrics.baseY, 8));
 }
 
-ControlRect dialogRect(int x, int y, int width, int height, const DialogMetrics& metrics) {
-    return {dialogUnitsToPixelsX(x, metrics), dialogUnitsToPixelsY(y, metrics),
-            dialogUnitsToPixelsX(width, metrics), dialogUnitsToPixelsY(height, metrics)};
+ControlRect dialogRect(const ControlRect& units, const DialogMetrics& metrics) {
+    return {dialogUnitsToPixelsX(units.x, metrics), dialogUnitsToPixelsY(units.y, metrics),
+            dialogUnitsToPixelsX(units.width, metrics),
+            dialogUnitsToPixelsY(units.height, metrics)};
 }
 
-namespace controls {
-// The combo's height is that of the buttons; its drop-down sizes itself.
-ControlRect portCombo() {
-    return dialogRect(238, 3, 48, 14);
+ControlRect templateRect(DialogControl role, const DialogMetrics& metrics) {
+    const auto* control = std::find_if(kTemplateControls.begin(), kTemplateControls.end(),
+                                       [role](const TemplateControl& c) { return c.role == role; });
+    return dialogRect(control->units, metrics);
 }
-ControlRect facePanel() {
-    return dialogRect(2, 0, 233, 146);
-}
-ControlRect chartPanel() {
-    return dialogRect(1, 146, 396, 84);
-}
-ControlRect clearButton() {
-    return dialogRect(343, 2, 53, 14);
-}
-ControlRect holdButton() {
-    return dialogRect(288, 2, 53, 14);
-}
-ControlRect zoomInButton() {
-    return dialogRect(372, 231, 13, 10);
-}
-ControlRect zoomOutButton() {
-    return dialogRect(385, 231, 13, 10);
-}
-ControlRect scrollBar() {
-    return dialogRect(1, 229, 371, 11);
-}
-ControlRect readingList() {
-    return dialogRect(238, 17, 159, 127);
-}
-int designClientWidth() {
-    return dialogUnitsToPixelsX(399);
-}
-int designClientHeight() {
-    return dialogUnitsToPixelsY(242);
-}
-}  // namespace controls
-
-namespace {
-// The template's places of the two controls that the layout sizes in place.
-ControlRect chartAt(const DialogMetrics& m) {
-    return dialogRect(1, 146, 396, 84, m);
-}
-ControlRect listAt(const DialogMetrics& m) {
-    return dialogRect(238, 17, 159, 127, m);
-}
-}  // namespace
 
 WindowLayout layoutForClient(int clientWidth, int clientHeight, const DialogMetrics& m) {
-    const ControlRect chart = chartAt(m);
-    const ControlRect list = listAt(m);
+    const ControlRect chart = templateRect(DialogControl::ChartPanel, m);
+    const ControlRect list = templateRect(DialogControl::ReadingList, m);
     const int bottomRow = clientHeight - m.px(16);
     WindowLayout layout;
     layout.chart = {chart.x, chart.y, clientWidth - chart.x - m.px(10),
@@ -93,9 +53,13 @@ WindowLayout layoutForClient(int clientWidth, int clientHeight, const DialogMetr
     return layout;
 }
 
+int shownTagColumnWidth(int layoutWidth, int listClientWidth, int readingWidth) {
+    return std::max(0, std::min(layoutWidth, listClientWidth - readingWidth));
+}
+
 ClientSize minimumClientSize(const DialogMetrics& m) {
-    const ControlRect chart = chartAt(m);
-    const ControlRect clear = dialogRect(343, 2, 53, 14, m);
+    const ControlRect chart = templateRect(DialogControl::ChartPanel, m);
+    const ControlRect clear = templateRect(DialogControl::Clear, m);
     const int forList = chart.x + m.px(364) + m.px(kReadingColumnWidth + kListChrome);
     const int forButtons = clear.x + clear.width + m.px(4);
     return {std::max(forList, forButtons), chart.y + m.px(26) + m.px(kMinChartHeight)};
@@ -105,4 +69,11 @@ EditorSpan tagEditorSpan(int readingRight, int listClientWidth, int minWidth) {
     int left = std::max(0, readingRight);
     if (listClientWidth - left < minWidth) left = std::max(0, listClientWidth - minWidth);
     return {left, std::max(0, listClientWidth - left)};
+}
+
+EscapeAction escapeAction(bool tagEditing, bool dropDownOpen, bool dragging) {
+    if (tagEditing) return EscapeAction::CloseTagEditor;
+    if (dropDownOpen) return EscapeAction::CloseDropDown;
+    if (dragging) return EscapeAction::CancelDrag;
+    return EscapeAction::SaveAndClose;
 }

@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <cstring>
 
+#include "settings/maximized_setting.h"
+
 namespace {
 
 constexpr std::array<SettingDescriptor, kSettingCount> kDescriptors{{
@@ -50,6 +52,7 @@ const std::array<SettingDescriptor, kSettingCount>& settingDescriptors() {
 std::optional<SettingDescriptor> findSettingDescriptor(std::string_view name) {
     for (const SettingDescriptor& d : kDescriptors)
         if (d.name == name) return d;
+    if (name == kMaximizedSetting.name) return kMaximizedSetting;
     return std::nullopt;
 }
 

@@ -43,7 +43,8 @@ inline constexpr std::size_t kSettingCount = 17;
 // The 17 settings in store order (the order in which they are read and written).
 const std::array<SettingDescriptor, kSettingCount>& settingDescriptors();
 
-// The descriptor of the setting called `name`, or nothing for an unknown name.
+// The descriptor of the setting called `name` (one of the table or Maximized,
+// which is kept beside it), or nothing for an unknown name.
 std::optional<SettingDescriptor> findSettingDescriptor(std::string_view name);
 
 // The table bound to the variables of `settings`.

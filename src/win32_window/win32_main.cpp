@@ -44,7 +44,6 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
             .portLabel = [](std::uint32_t port) { return serialDeviceName(port); },
             .probeInterval = std::chrono::milliseconds(100),
             .syncFile = syncFileToDisk,
-        },
-        store);
+        });
     return window.run();
 }

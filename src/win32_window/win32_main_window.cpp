@@ -9,8 +9,6 @@
 
 #include "history/windows1252.h"
 #include "session/window_placement.h"
-#include "settings/settings_backend.h"
-#include "settings/settings_table.h"
 #include "win32_window/win32_resource_ids.h"
 
 namespace {
@@ -18,10 +16,6 @@ namespace {
 constexpr UINT_PTR kTimerId = 0;
 constexpr UINT_PTR kChartSubclass = 1;
 constexpr UINT kStatsToolId = ZINTAVO_CHART_PANEL;
-// Whether the window was maximised, kept beside the settings.
-constexpr std::string_view kMaximizedValue = "Maximized";
-// The stored window rectangle, absent until the first close.
-constexpr std::string_view kWindowValue = "Window";
 // Serial ports announce themselves through this device interface class.
 constexpr GUID kComPortInterface = {
     0x86E0D1E0, 0x8089, 0x11D0, {0x9C, 0xE4, 0x08, 0x00, 0x3E, 0x30, 0x1F, 0x73}};
@@ -100,9 +94,8 @@ void setResult(HWND hwnd, LRESULT result) {
 
 }  // namespace
 
-Win32MainWindow::Win32MainWindow(HINSTANCE instance, SessionServices services,
-                                 SettingsBackend& store)
-    : instance_(instance), store_(store), session_(std::move(services), *this) {}
+Win32MainWindow::Win32MainWindow(HINSTANCE instance, SessionServices services)
+    : instance_(instance), session_(std::move(services), *this) {}
 
 Win32MainWindow::~Win32MainWindow() = default;
 
@@ -224,16 +217,13 @@ INT_PTR Win32MainWindow::handle(UINT message, WPARAM wParam, LPARAM lParam) {
             setResult(hwnd_, TRUE);
             return TRUE;
         case WM_ENDSESSION:
-            if (wParam != FALSE) {
-                session_.saveIfChanged();
-                shutDown();
-            }
+            if (wParam != FALSE) finish(true);
             return TRUE;
         case WM_CLOSE:
             closeAndSave();
             return TRUE;
         case WM_DESTROY:
-            shutDown();
+            finish(false);
             if (deviceNotification_ != nullptr) UnregisterDeviceNotification(deviceNotification_);
             deviceNotification_ = nullptr;
             return FALSE;
@@ -277,34 +267,33 @@ void Win32MainWindow::command(int id, int code, HWND) {
     }
 }
 
-// Escape: it ends what is under way (a tag edit, an open port list, a chart
-// drag); with nothing under way it saves and closes.
 void Win32MainWindow::cancel() {
-    if (list_ && list_->editing()) {
-        list_->cancelEdit();
-        return;
+    const bool dropped = SendMessageW(combo_, CB_GETDROPPEDSTATE, 0, 0) != 0;
+    switch (escapeAction(list_ && list_->editing(), dropped, session_.dragging())) {
+        case EscapeAction::CloseTagEditor:
+            list_->cancelEdit();
+            break;
+        case EscapeAction::CloseDropDown:
+            SendMessageW(combo_, CB_SHOWDROPDOWN, FALSE, 0);
+            break;
+        case EscapeAction::CancelDrag:
+            ReleaseCapture();  // the lost capture ends the drag
+            session_.cancelDrag();
+            break;
+        case EscapeAction::SaveAndClose:
+            closeAndSave();
+            break;
     }
-    if (SendMessageW(combo_, CB_GETDROPPEDSTATE, 0, 0) != 0) {
-        SendMessageW(combo_, CB_SHOWDROPDOWN, FALSE, 0);
-        return;
-    }
-    if (session_.chartView().dragging) {
-        ReleaseCapture();
-        if (session_.chartView().dragging) endDrag(false);
-        return;
-    }
-    closeAndSave();
 }
 
 void Win32MainWindow::closeAndSave() {
     if (closed_) return;
     closed_ = true;
-    session_.saveIfChanged();
-    shutDown();
+    finish(true);
     EndDialog(hwnd_, 0);
 }
 
-void Win32MainWindow::shutDown() {
+void Win32MainWindow::finish(bool save) {
     if (!session_.started() || shut_) return;
     shut_ = true;
     if (ticking_) KillTimer(hwnd_, kTimerId);
@@ -316,13 +305,10 @@ void Win32MainWindow::shutDown() {
                             (placement.showCmd == SW_SHOWMINIMIZED &&
                              (placement.flags & WPF_RESTORETOMAXIMIZED) != 0));
     const WindowRect frame = normalFrame();
-    session_.shutDown(frame);
-    const std::uint32_t flag = maximised ? 1 : 0;
-    if (store_.openKey()) {
-        const auto* bytes = reinterpret_cast<const std::uint8_t*>(&flag);
-        store_.set(kMaximizedValue, StorageType::RegDword, {bytes, sizeof flag});
-        store_.closeKey();
-    }
+    if (save)
+        session_.end(frame, maximised);
+    else
+        session_.shutDown(frame, maximised);
 }
 
 // The normal (restored) rectangle in screen coordinates. Windows keeps it in
@@ -343,16 +329,13 @@ void Win32MainWindow::startTicking() {
         SetTimer(hwnd_, kTimerId, static_cast<UINT>(MeterSession::kTick.count()), nullptr) != 0;
 }
 
-void Win32MainWindow::placeWindow(const WindowRect& saved) {
+void Win32MainWindow::placeWindow(const WindowRect& saved, bool maximized, bool stored) {
     // A stored rectangle is in screen pixels; the default size of a first
     // start is in logical pixels, scaled to the display here.
     WindowRect wanted = saved;
-    if (store_.openKey()) {
-        if (!store_.query(kWindowValue)) {
-            wanted.width = MulDiv(saved.width, metrics_.dpi, 96);
-            wanted.height = MulDiv(saved.height, metrics_.dpi, 96);
-        }
-        store_.closeKey();
+    if (!stored) {
+        wanted.width = MulDiv(saved.width, metrics_.dpi, 96);
+        wanted.height = MulDiv(saved.height, metrics_.dpi, 96);
     }
     std::vector<ScreenArea> screens;
     EnumDisplayMonitors(nullptr, nullptr, collectWorkArea, reinterpret_cast<LPARAM>(&screens));
@@ -368,17 +351,9 @@ void Win32MainWindow::placeWindow(const WindowRect& saved) {
     const MONITORINFO on = monitorInfo(MonitorFromRect(&screenRect, MONITOR_DEFAULTTOPRIMARY));
     const WindowRect workspace = screenToWorkspace(r, areaOf(on.rcWork), areaOf(on.rcMonitor));
 
-    std::uint32_t maximised = 0;
-    if (store_.openKey()) {
-        if (const auto stored = store_.query(kMaximizedValue);
-            stored && stored->bytes.size() == sizeof maximised)
-            std::copy(stored->bytes.begin(), stored->bytes.end(),
-                      reinterpret_cast<std::uint8_t*>(&maximised));
-        store_.closeKey();
-    }
     WINDOWPLACEMENT placement{};
     placement.length = sizeof placement;
-    placement.showCmd = maximised != 0 ? SW_SHOWMAXIMIZED : SW_SHOWNORMAL;
+    placement.showCmd = maximized ? SW_SHOWMAXIMIZED : SW_SHOWNORMAL;
     placement.rcNormalPosition = {workspace.x, workspace.y, workspace.x + workspace.width,
                                   workspace.y + workspace.height};
     SetWindowPlacement(hwnd_, &placement);
@@ -387,21 +362,17 @@ void Win32MainWindow::placeWindow(const WindowRect& saved) {
 }
 
 void Win32MainWindow::applyDpi(int dpi) {
+    // The controls go where the template's units put them with the 8-point
+    // dialog font, scaled to this dpi, whatever font the system substitutes:
+    // the face is drawn for a panel of exactly that size. The layout then
+    // sizes the resizable ones.
     metrics_.dpi = dpi;
     scale_ = static_cast<float>(dpi) / 96.0f;
-    // The controls go where the template's units put them with the 8-point
-    // dialog font at 96 dpi, scaled to this dpi, whatever font the system
-    // substitutes: the face is drawn for a panel of exactly that size.
-    metrics_.baseX = MulDiv(DialogMetrics{}.baseX, dpi, 96);
-    metrics_.baseY = MulDiv(DialogMetrics{}.baseY, dpi, 96);
-    const auto place = [this](int id, const ControlRect& r) {
-        SetWindowPos(GetDlgItem(hwnd_, id), nullptr, r.x, r.y, r.width, r.height,
+    for (const TemplateControl& control : kTemplateControls) {
+        const ControlRect r = dialogRect(control.units, metrics_);
+        SetWindowPos(GetDlgItem(hwnd_, control.id), nullptr, r.x, r.y, r.width, r.height,
                      SWP_NOZORDER | SWP_NOACTIVATE);
-    };
-    place(ZINTAVO_PORT_COMBO, dialogRect(238, 3, 48, 49, metrics_));
-    place(ZINTAVO_FACE_PANEL, dialogRect(2, 0, 233, 146, metrics_));
-    place(ZINTAVO_CLEAR, dialogRect(343, 2, 53, 14, metrics_));
-    place(ZINTAVO_HOLD, dialogRect(288, 2, 53, 14, metrics_));
+    }
     if (list_) list_->applyDpi(dpi);
     faceSurface_.reset();  // made again at the panel's new size
     chartSurface_.reset();
@@ -661,18 +632,19 @@ bool Win32MainWindow::chartMessage(UINT message, WPARAM wParam, LPARAM lParam, L
             session_.chartPressed(cursor(), chartScreenRect());
             return true;
         case WM_LBUTTONUP: {
-            const bool dragging = session_.chartView().dragging;
+            const bool dragging = session_.dragging();
             RECT client{};
             GetClientRect(chart_, &client);
             const POINT at{static_cast<short>(LOWORD(lParam)), static_cast<short>(HIWORD(lParam))};
             releasing_ = true;
             result = DefSubclassProc(chart_, message, wParam, lParam);
             releasing_ = false;
-            if (dragging) endDrag(PtInRect(&client, at) != FALSE);
+            if (dragging)
+                session_.chartReleased(cursor(), chartScreenRect(), PtInRect(&client, at) != FALSE);
             return true;
         }
         case WM_CAPTURECHANGED:
-            if (!releasing_ && session_.chartView().dragging) endDrag(false);
+            if (!releasing_) session_.cancelDrag();
             return false;
         case WM_ERASEBKGND:
             result = 1;  // the surface covers the panel
@@ -712,10 +684,6 @@ void Win32MainWindow::widenStatsTip() {
     SelectObject(dc, old);
     ReleaseDC(statsTip_, dc);
     SendMessageW(statsTip_, TTM_SETMARGIN, 0, reinterpret_cast<LPARAM>(&margin));
-}
-
-void Win32MainWindow::endDrag(bool inside) {
-    session_.chartReleased(cursor(), chartScreenRect(), inside);
 }
 
 // Screen positions for the session, in the panels' logical pixels.

@@ -10,16 +10,13 @@
 #include "win32/win32_gdiplus_canvas.h"
 #include "win32_window/win32_reading_list.h"
 
-class SettingsBackend;
-
 // The program's one window on Windows: the dialog of resource 104, its
 // controls laid out by the shared layout rules, showing the session and
 // forwarding every event to it. Panels are drawn on GDI+ surfaces made at the
 // display's resolution.
 class Win32MainWindow final : private SessionWindow {
   public:
-    // `store` also keeps whether the window was maximised.
-    Win32MainWindow(HINSTANCE instance, SessionServices services, SettingsBackend& store);
+    Win32MainWindow(HINSTANCE instance, SessionServices services);
     ~Win32MainWindow();
     Win32MainWindow(const Win32MainWindow&) = delete;
     Win32MainWindow& operator=(const Win32MainWindow&) = delete;
@@ -35,7 +32,7 @@ class Win32MainWindow final : private SessionWindow {
 
     // SessionWindow
     void startTicking() override;
-    void placeWindow(const WindowRect& saved) override;
+    void placeWindow(const WindowRect& saved, bool maximized, bool stored) override;
     void showPortList(const PortList& list) override;
     void selectPortEntry(int index) override;
     void rowsAppended(std::size_t rowCount) override;
@@ -54,7 +51,9 @@ class Win32MainWindow final : private SessionWindow {
     void command(int id, int code, HWND control);
     void cancel();
     void closeAndSave();
-    void shutDown();
+    // Every ending stops the timer and hands the normal frame to the session;
+    // `save`: the list is saved first (the close box, Escape, the session's end).
+    void finish(bool save);
     void layout();
     void applyDpi(int dpi);
     void makeSurfaces();
@@ -67,13 +66,11 @@ class Win32MainWindow final : private SessionWindow {
     bool chartMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result);
     bool statsTipNotify(LPARAM lParam, LRESULT& result);
     void widenStatsTip();
-    void endDrag(bool inside);
     ScreenPoint cursor() const;
     ScreenRect chartScreenRect() const;
     WindowRect normalFrame() const;
 
     HINSTANCE instance_;
-    SettingsBackend& store_;
     MeterSession session_;
     HWND hwnd_ = nullptr;
     HWND combo_ = nullptr;

@@ -23,12 +23,6 @@ std::u16string_view asU16(const wchar_t* text, std::size_t length) {
     return {reinterpret_cast<const char16_t*>(text), length};
 }
 
-bool keepInTag(wchar_t c) {
-    if (c == L'\r' || c == L'\n') return false;
-    const char16_t unit = static_cast<char16_t>(c);
-    return isWindows1252Representable(std::u16string_view(&unit, 1));
-}
-
 }  // namespace
 
 Win32ReadingList::Win32ReadingList(HWND list, MeterSession& session)
@@ -78,8 +72,8 @@ void Win32ReadingList::fitTagColumn() {
     // the contents", so a window too small for the column shows it with none.
     RECT client{};
     GetClientRect(list_, &client);
-    const int room = client.right - MulDiv(kReadingColumnWidth, dpi_, 96);
-    const int width = std::max(0, std::min(requestedTagWidth_, room));
+    const int width = shownTagColumnWidth(requestedTagWidth_, client.right,
+                                          MulDiv(kReadingColumnWidth, dpi_, 96));
     if (width == shownTagWidth_) return;
     shownTagWidth_ = width;
     ListView_SetColumnWidth(list_, kTagColumn, width);
@@ -242,17 +236,17 @@ void Win32ReadingList::placeEditor(WINDOWPOS& pos) const {
 
 void Win32ReadingList::pasteFiltered(HWND edit) const {
     if (!OpenClipboard(edit)) return;
-    std::wstring kept;
+    KeptTag kept;
     if (HANDLE data = GetClipboardData(CF_UNICODETEXT)) {
         if (const auto* text = static_cast<const wchar_t*>(GlobalLock(data))) {
-            for (const wchar_t* c = text; *c != L'\0'; ++c)
-                if (keepInTag(*c)) kept.push_back(*c);
+            kept = keptTagText(asU16(text, wcslen(text)), 0);
             GlobalUnlock(data);
         }
     }
     CloseClipboard();
-    // The edit's limit cuts what does not fit.
-    SendMessageW(edit, EM_REPLACESEL, TRUE, reinterpret_cast<LPARAM>(kept.c_str()));
+    // The edit's limit cuts what does not fit beside the text it holds.
+    const std::wstring pasted(kept.text.begin(), kept.text.end());
+    SendMessageW(edit, EM_REPLACESEL, TRUE, reinterpret_cast<LPARAM>(pasted.c_str()));
 }
 
 LRESULT CALLBACK Win32ReadingList::editProc(HWND edit, UINT message, WPARAM wParam, LPARAM lParam,
@@ -262,7 +256,7 @@ LRESULT CALLBACK Win32ReadingList::editProc(HWND edit, UINT message, WPARAM wPar
         case WM_CHAR:
             // Characters the log cannot hold are dropped as they are typed;
             // control keys (backspace, Ctrl+A, ...) go on.
-            if (wParam >= 0x20 && !keepInTag(static_cast<wchar_t>(wParam))) return 0;
+            if (wParam >= 0x20 && !keptInTag(static_cast<char16_t>(wParam))) return 0;
             break;
         case WM_PASTE:
             list->pasteFiltered(edit);

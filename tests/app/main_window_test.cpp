@@ -21,6 +21,7 @@
 #include "app/system_notifications.h"
 #include "link/frame_codec.h"
 #include "session/window_layout.h"
+#include "settings/maximized_setting.h"
 #include "settings/settings_memory_backend.h"
 #include "settings/settings_store.h"
 #include "support/fake_serial_device.h"
@@ -467,17 +468,26 @@ TEST_F(MainWindowTest, EveryWayOfEndingSavesExactlyOnce) {
     }
 }
 
+// A minimised or maximised window keeps its normal rectangle as Window; a
+// maximised one starts maximised again.
 TEST_F(MainWindowTest, PlacementIsSavedAndAMinimisedWindowKeepsItsNormalRectangle) {
-    start();
-    window->move(120, 130);
-    window->resize(700, 500);
-    const QRect frame = window->frameGeometry();
-    window->showMinimized();
-    window->closeAndSave();
-    Settings saved;
-    loadSettings(saved, store);
-    EXPECT_EQ(saved.window, (WindowRect{frame.x(), frame.y(), frame.width(), frame.height()}));
-    EXPECT_EQ(frame.topLeft(), QPoint(120, 130));
+    for (const bool maximise : {false, true}) {
+        start();
+        window->show();
+        window->move(120, 130);
+        window->resize(700, 500);
+        const QRect frame = window->frameGeometry();
+        maximise ? window->showMaximized() : window->showMinimized();
+        window->closeAndSave();
+        Settings saved;
+        loadSettings(saved, store);
+        EXPECT_EQ(saved.window, (WindowRect{frame.x(), frame.y(), frame.width(), frame.height()}));
+        EXPECT_EQ(frame.topLeft(), QPoint(120, 130));
+        EXPECT_EQ(loadMaximized(store), maximise);
+        start();
+        window->show();
+        EXPECT_EQ(window->isMaximized(), maximise);
+    }
 }
 
 TEST_F(MainWindowTest, SystemNotificationsReachTheSession) {

@@ -34,6 +34,60 @@ case_sigterm() {
     check_log_lines "$(newest_log "$home/bin")" 10
 }
 
+# Under a window manager: a window closed maximised opens maximised, and
+# un-maximising it returns to the size it had before.
+maximized() { xprop -id "$WINDOW" _NET_WM_STATE | grep -q _NET_WM_STATE_MAXIMIZED_HORZ; }
+normal() { ! maximized; }
+client_size() { xdotool getwindowgeometry "$WINDOW" | sed -n 's/^ *Geometry: //p'; }
+has_size() { [ "$(client_size)" = "$1" ]; }
+toggle_maximized() {
+    xdotool windowfocus --sync "$WINDOW" 2>/dev/null || xdotool windowfocus "$WINDOW"
+    xdotool key --clearmodifiers super+F10
+}
+
+case_maximized() {
+    command -v openbox >/dev/null || skip "openbox is not installed"
+    command -v xprop >/dev/null || skip "xprop is not installed"
+    cat >"$WORK/rc.xml" <<'XML'
+<?xml version="1.0"?>
+<openbox_config xmlns="http://openbox.org/3.4/rc">
+  <keyboard><keybind key="W-F10"><action name="ToggleMaximize"/></keybind></keyboard>
+</openbox_config>
+XML
+    openbox --config-file "$WORK/rc.xml" >"$WORK/openbox.log" 2>&1 &
+    track_pid $!
+    wm_running() { xprop -root _NET_SUPPORTING_WM_CHECK 2>/dev/null | grep -q 'window id'; }
+    wait_until 30 wm_running || fail "openbox did not start"
+    local home=$WORK/user
+    prepare_home "$home" $PORT
+    use_home "$home"
+    start_sim "$home"
+    start_program "$home"
+    # Once framed, the window is fitted so that its outer size is the stored one.
+    fitted() { local size; size=$(client_size); [ -n "$size" ] && [ "$size" != 658x480 ]; }
+    wait_until 30 fitted || fail "the window was not fitted to its frame"
+    local before
+    before=$(client_size)
+    toggle_maximized
+    wait_until 30 maximized || fail "the window did not maximise"
+    press_escape
+    wait_program
+    grep -q '^Maximized=1$' "$XDG_CONFIG_HOME/Vorrelind/Zintavo.conf" ||
+        { cat "$XDG_CONFIG_HOME/Vorrelind/Zintavo.conf"; fail "Maximized was not stored"; }
+
+    start_program "$home"
+    wait_until 30 maximized || fail "the window did not open maximised"
+    toggle_maximized
+    wait_until 30 normal || fail "the window did not un-maximise"
+    wait_until 30 has_size "$before" ||
+        { cat "$home/program.log"; fail "un-maximised to $(client_size), not to $before as before"; }
+    press_escape
+    wait_program
+    grep -q '^Maximized=0$' "$XDG_CONFIG_HOME/Vorrelind/Zintavo.conf" ||
+        fail "Maximized was not cleared"
+    stop_sim
+}
+
 case_detection() {
     local home=$WORK/user
     prepare_home "$home" 0

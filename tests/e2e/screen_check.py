@@ -201,13 +201,13 @@ def mul_div(units, num, den):
 
 
 def check_layout(image, scale):
-    """Places of the template's controls, from dialog units with base units
-    6 x 13 at 96 dpi scaled to the display."""
-    base_x, base_y = mul_div(6, int(96 * scale), 96), mul_div(13, int(96 * scale), 96)
+    """Places of the template's controls: dialog units to pixels at 96 dpi
+    with base units 6 x 13, then scaled to the display once."""
+    dpi = int(96 * scale)
 
     def dlu(x, y, w, h):
-        return (mul_div(x, base_x, 4), mul_div(y, base_y, 8),
-                mul_div(w, base_x, 4), mul_div(h, base_y, 8))
+        return (mul_div(mul_div(x, 6, 4), dpi, 96), mul_div(mul_div(y, 13, 8), dpi, 96),
+                mul_div(mul_div(w, 6, 4), dpi, 96), mul_div(mul_div(h, 13, 8), dpi, 96))
 
     def at(v):
         return int(v * scale)

@@ -4,6 +4,39 @@
 
 namespace {
 
+// The editor's filter keeps exactly what a finished edit accepts.
+TEST(KeptTagText, KeepsOnlyWhatTheLogCanHold) {
+    struct Case {
+        const char* name;
+        std::u16string input;
+        std::size_t cursor;
+        std::u16string text;
+        std::size_t keptCursor;
+    };
+    const Case cases[] = {
+        {"plain", u"probe moved", 11, u"probe moved", 11},
+        {"latin and euro", u"\u00b5A \u20ac 5\u00b0", 6, u"\u00b5A \u20ac 5\u00b0", 6},
+        {"greek dropped", u"a\u03a9b", 3, u"ab", 2},
+        {"cursor after dropped", u"\u03a9\u03a9x", 2, u"x", 0},
+        {"emoji surrogates dropped", u"x\U0001F600y", 4, u"xy", 2},
+        {"controls dropped", u"a\tb\r\n\u007f\u0081c", 7, u"abc", 2},
+        {"commas kept", u"a,b", 3, u"a,b", 3},
+        {"too long cut", std::u16string(250, u'x'), 250, std::u16string(kTagEditLimit, u'x'),
+         kTagEditLimit},
+        {"empty", u"", 0, u"", 0},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        const KeptTag kept = keptTagText(c.input, c.cursor);
+        EXPECT_EQ(kept.text, c.text);
+        EXPECT_EQ(kept.cursor, c.keptCursor);
+        ReadingList list;
+        SampleHistory history(1);
+        list.appendRow("", "row");
+        EXPECT_NE(onTagEditEnd(list, history, 0, kept.text), TagEditOutcome::Refused);
+    }
+}
+
 TEST(OnTagEditEnd, SetsLabelAndSampleFlag) {
     struct Case {
         const char* name;

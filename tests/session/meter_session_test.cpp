@@ -504,7 +504,19 @@ TEST_F(SessionTest, EveryWayOfEndingSavesExactlyOnce) {
              t.session().saveIfChanged();
          },
          1},
+        {"the window's ending twice",
+         [](SessionTest& t) {
+             t.session().end({});
+             t.session().end({});
+         },
+         1},
         {"destroyed without closing", [](SessionTest&) {}, 0},
+        {"an ending after the shutdown",
+         [](SessionTest& t) {
+             t.session().shutDown({});
+             t.session().end({});
+         },
+         0},
         // A session end that was called off: what came after is saved too.
         {"session end, new reading, close",
          [](SessionTest& t) {
@@ -532,8 +544,7 @@ TEST_F(SessionTest, EveryWayOfEndingSavesExactlyOnce) {
 TEST_F(SessionTest, ShutDownKeepsThePlacementAndClosesThePort) {
     rig.store([](Settings& s) { s.logFile = "/nowhere/earlier.log"; });
     rig.startOpen();
-    session().saveIfChanged();
-    session().shutDown({120, 130, 700, 500});
+    session().end({120, 130, 700, 500});
     EXPECT_FALSE(rig.device.isOpen());
     const Settings saved = rig.stored();
     EXPECT_EQ(saved.window, (WindowRect{120, 130, 700, 500}));
@@ -542,6 +553,14 @@ TEST_F(SessionTest, ShutDownKeepsThePlacementAndClosesThePort) {
     EXPECT_EQ(saved.logFile, "/nowhere/earlier.log");
     session().shutDown({0, 0, 1, 1});
     EXPECT_EQ(rig.stored().window, (WindowRect{120, 130, 700, 500}));
+    // The next start places the normal rectangle, maximised as it ended.
+    for (const bool maximized : {true, false}) {
+        rig.start();
+        session().end({120, 130, 700, 500}, maximized);
+        rig.start();
+        EXPECT_EQ(window().placed, (WindowRect{120, 130, 700, 500}));
+        EXPECT_EQ(window().placedMaximized, maximized);
+    }
 }
 
 TEST_F(SessionTest, TickBlinksTheArrowWhileOverRange) {

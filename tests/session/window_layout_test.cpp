@@ -2,6 +2,11 @@
 
 #include <gtest/gtest.h>
 
+#include <cmath>
+#include <fstream>
+#include <map>
+#include <regex>
+#include <string>
 #include <vector>
 
 namespace {
@@ -21,23 +26,54 @@ TEST(DialogUnits, ConvertAtNinetySixDpi) {
     }
 }
 
+// At every dpi the face panel is the face's surface (350 x 237 at 96 dpi)
+// scaled once: base units rounded to the dpi first made it 234/243/240 high.
 TEST(DialogUnits, ControlsStartWhereTheDialogPutsThem) {
     struct Case {
-        const char* name;
-        ControlRect rect;
+        DialogControl role;
+        int dpi;
         ControlRect expected;
     };
     const std::vector<Case> cases{
-        {"face", controls::facePanel(), {3, 0, 350, 237}},
-        {"chart", controls::chartPanel(), {2, 237, 594, 137}},
-        {"list", controls::readingList(), {357, 28, 239, 206}},
-        {"clear", controls::clearButton(), {515, 3, 80, 23}},
-        {"hold", controls::holdButton(), {432, 3, 80, 23}},
-        {"combo", controls::portCombo(), {357, 5, 72, 23}},
+        {DialogControl::FacePanel, 96, {3, 0, 350, 237}},
+        {DialogControl::ChartPanel, 96, {2, 237, 594, 137}},
+        {DialogControl::ReadingList, 96, {357, 28, 239, 206}},
+        {DialogControl::Clear, 96, {515, 3, 80, 23}},
+        {DialogControl::Hold, 96, {432, 3, 80, 23}},
+        {DialogControl::PortCombo, 96, {357, 5, 72, 80}},
+        {DialogControl::FacePanel, 120, {4, 0, 438, 296}},
+        {DialogControl::FacePanel, 144, {5, 0, 525, 356}},
+        {DialogControl::FacePanel, 168, {5, 0, 613, 415}},
     };
-    for (const Case& c : cases) EXPECT_EQ(c.rect, c.expected) << c.name;
-    EXPECT_EQ(controls::designClientWidth(), 599);
-    EXPECT_EQ(controls::designClientHeight(), 393);
+    for (const Case& c : cases) {
+        const ControlRect r = templateRect(c.role, {6, 13, c.dpi});
+        EXPECT_EQ(r, c.expected) << static_cast<int>(c.role) << " " << c.dpi;
+        if (c.role == DialogControl::FacePanel) {
+            EXPECT_EQ(std::lround(r.height * 96.0 / c.dpi), 237) << c.dpi;
+        }
+    }
+}
+
+// The resource script's dialog holds the table's controls, in its order.
+TEST(DialogUnits, ResourceScriptMatchesTheTable) {
+    std::map<std::string, int> ids;
+    std::ifstream header(ZINTAVO_WIN32_WINDOW_DIR "/win32_resource_ids.h");
+    const std::regex define(R"(#define (\w+) (\d+))");
+    std::smatch m;
+    for (std::string line; std::getline(header, line);)
+        if (std::regex_match(line, m, define)) ids[m[1]] = std::stoi(m[2]);
+    std::ifstream script(ZINTAVO_WIN32_WINDOW_DIR "/win32_resources.rc");
+    const std::regex control(R"(\s*CONTROL "[^"]*", (\w+),.*, (\d+), (\d+), (\d+), (\d+)(, \w+)?)");
+    std::size_t i = 0;
+    for (std::string line; std::getline(script, line);) {
+        if (!std::regex_match(line, m, control)) continue;
+        ASSERT_LT(i, kTemplateControls.size());
+        EXPECT_EQ(ids.at(m[1]), kTemplateControls[i].id) << i;
+        EXPECT_EQ((ControlRect{std::stoi(m[2]), std::stoi(m[3]), std::stoi(m[4]), std::stoi(m[5])}),
+                  kTemplateControls[i++].units)
+            << m[1];
+    }
+    EXPECT_EQ(i, kTemplateControls.size());
 }
 
 TEST(WindowLayout, ControlsFollowTheClientSize) {
@@ -99,9 +135,9 @@ TEST(WindowLayout, TinyClientGivesNegativeSizesWithoutFailing) {
 // At 144 dpi every constant grows by half; at the smallest size the window
 // allows, every control is whole at any dpi.
 TEST(WindowLayout, ScalesWithTheDpiAndHasAMinimumSize) {
-    const DialogMetrics at144{9, 20, 144};
-    EXPECT_EQ(layoutForClient(975, 660, at144), (WindowLayout{{2, 365, 958, 256},
-                                                              {536, 43, 427, 309},
+    const DialogMetrics at144{6, 13, 144};
+    EXPECT_EQ(layoutForClient(975, 660, at144), (WindowLayout{{3, 356, 957, 265},
+                                                              {536, 42, 426, 309},
                                                               {2, 636, 919, 26},
                                                               {922, 636, 26, 24},
                                                               {948, 636, 26, 24},
@@ -110,7 +146,7 @@ TEST(WindowLayout, ScalesWithTheDpiAndHasAMinimumSize) {
         DialogMetrics metrics;
         ClientSize minimum;
     };
-    const std::vector<Row> rows{{{}, {627, 343}}, {at144, {940, 524}}};
+    const std::vector<Row> rows{{{}, {627, 343}}, {at144, {941, 515}}};
     for (const Row& r : rows) {
         EXPECT_EQ(minimumClientSize(r.metrics), r.minimum) << r.metrics.dpi;
         const WindowLayout l = layoutForClient(r.minimum.width, r.minimum.height, r.metrics);
@@ -118,10 +154,8 @@ TEST(WindowLayout, ScalesWithTheDpiAndHasAMinimumSize) {
         EXPECT_GE(l.chart.height, r.metrics.px(kMinChartHeight)) << r.metrics.dpi;
         EXPECT_GE(l.tagColumnWidth, 0) << r.metrics.dpi;
         EXPECT_GT(l.scrollBar.width, 0) << r.metrics.dpi;
-        EXPECT_LE(
-            dialogRect(343, 2, 53, 14, r.metrics).x + dialogRect(343, 2, 53, 14, r.metrics).width,
-            r.minimum.width)
-            << r.metrics.dpi;
+        const ControlRect clear = templateRect(DialogControl::Clear, r.metrics);
+        EXPECT_LE(clear.x + clear.width, r.minimum.width) << r.metrics.dpi;
     }
 }
 
@@ -142,6 +176,42 @@ TEST(WindowLayout, TagEditorSpansTheFreeWidth) {
     for (const Row& r : rows)
         EXPECT_EQ(tagEditorSpan(r.readingRight, r.listWidth, kTagEditorMinWidth), r.span)
             << r.readingRight << " " << r.listWidth;
+}
+
+// The tag column is the layout's width, but never past the visible width.
+TEST(WindowLayout, TagColumnNeverPastTheVisibleWidth) {
+    struct Row {
+        int layoutWidth;
+        int listWidth;
+        int shown;
+    };
+    const std::vector<Row> rows{
+        {38, 292, 38},   // room to spare
+        {80, 292, 52},   // cut to the room right of the reading column
+        {-200, 292, 0},  // a narrow window's negative width: no column
+        {30, 200, 0},    // a list narrower than the reading column
+    };
+    for (const Row& r : rows)
+        EXPECT_EQ(shownTagColumnWidth(r.layoutWidth, r.listWidth, kReadingColumnWidth), r.shown)
+            << r.layoutWidth << " " << r.listWidth;
+}
+
+TEST(EscapeAction, EndsTheInnermostThingUnderWayFirst) {
+    using enum EscapeAction;
+    struct Row {
+        bool editing;
+        bool dropDown;
+        bool dragging;
+        EscapeAction action;
+    };
+    const std::vector<Row> rows{
+        {true, true, true, CloseTagEditor}, {true, false, false, CloseTagEditor},
+        {false, true, true, CloseDropDown}, {false, true, false, CloseDropDown},
+        {false, false, true, CancelDrag},   {false, false, false, SaveAndClose},
+    };
+    for (const Row& r : rows)
+        EXPECT_EQ(escapeAction(r.editing, r.dropDown, r.dragging), r.action)
+            << r.editing << r.dropDown << r.dragging;
 }
 
 }  // namespace

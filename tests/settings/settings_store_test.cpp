@@ -4,6 +4,7 @@
 
 #include <memory>
 
+#include "settings/maximized_setting.h"
 #include "settings/settings_backend_contract.h"
 #include "settings/settings_memory_backend.h"
 
@@ -99,6 +100,23 @@ TEST(SettingsStore, KeyThatCannotBeOpenedKeepsValuesAndWritesNothing) {
     EXPECT_EQ(settings.listCount, 0u);
     saveSettings(settings, store);
     EXPECT_TRUE(store.writeOrder().empty());
+}
+
+// Maximized is a 32-bit number beside the table; anything else reads as not maximised.
+TEST(SettingsStore, MaximizedIsANumberBesideTheTable) {
+    struct Row {
+        std::vector<std::uint8_t> stored;  // empty: no value
+        bool maximized;
+    };
+    const Row rows[] = {{{}, false}, {le32(1), true}, {le32(0), false}, {{1}, false}};
+    for (const Row& r : rows) {
+        SettingsMemoryBackend store;
+        if (!r.stored.empty()) store.put(kMaximizedSetting.name, StorageType::RegDword, r.stored);
+        EXPECT_EQ(loadMaximized(store), r.maximized) << r.stored.size();
+    }
+    SettingsMemoryBackend store;
+    saveMaximized(true, store);
+    EXPECT_EQ(store.values().at("Maximized"), (StoredValue{StorageType::RegDword, le32(1)}));
 }
 
 TEST(SettingsStore, LoadRulesForStoredValues) {

@@ -5,7 +5,7 @@
 // A window that shows nothing: for runs of the session where only its records count.
 struct NullSessionWindow final : SessionWindow {
     void startTicking() override {}
-    void placeWindow(const WindowRect&) override {}
+    void placeWindow(const WindowRect&, bool, bool) override {}
     void showPortList(const PortList&) override {}
     void selectPortEntry(int) override {}
     void rowsAppended(std::size_t) override {}

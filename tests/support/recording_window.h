@@ -18,6 +18,7 @@ class RecordingWindow final : public SessionWindow {
 
     bool ticking = false;
     std::optional<WindowRect> placed;
+    bool placedMaximized = false;
     PortList portList;
     std::size_t rows = 0;
     std::optional<std::size_t> selectedRow;
@@ -34,9 +35,10 @@ class RecordingWindow final : public SessionWindow {
         note("startTicking");
         ticking = true;
     }
-    void placeWindow(const WindowRect& saved) override {
+    void placeWindow(const WindowRect& saved, bool maximized, bool /*stored*/) override {
         note("placeWindow");
         placed = saved;
+        placedMaximized = maximized;
     }
     void showPortList(const PortList& list) override {
         note("showPortList");
