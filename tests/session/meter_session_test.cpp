@@ -766,7 +766,7 @@ TEST_F(SessionTest, NextStartRecoversWhatARunThatDiedHadNotSaved) {
              EXPECT_FALSE(fs::exists(t.rig.journalFile()));
          },
          {{"", otherLine}},
-         3},
+         4},
         // The piece's log holds the first two rows; the third is only in the journal.
         {"killed as a ring of a replay got its name",
          2,
