@@ -5,6 +5,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <utility>
 #include <vector>
 
 #include "history/windows1252.h"
@@ -16,6 +17,7 @@ namespace {
 constexpr UINT_PTR kTimerId = 0;
 constexpr UINT_PTR kChartSubclass = 1;
 constexpr UINT kStatsToolId = ZINTAVO_CHART_PANEL;
+constexpr UINT kMaximizeAgain = WM_APP;
 // Serial ports announce themselves through this device interface class.
 constexpr GUID kComPortInterface = {
     0x86E0D1E0, 0x8089, 0x11D0, {0x9C, 0xE4, 0x08, 0x00, 0x3E, 0x30, 0x1F, 0x73}};
@@ -185,13 +187,24 @@ INT_PTR Win32MainWindow::handle(UINT message, WPARAM wParam, LPARAM lParam) {
                 session_.scroll(static_cast<ScrollRequest>(LOWORD(wParam)), HIWORD(wParam));
             return TRUE;
         case WM_SIZE:
+            if (wParam == SIZE_RESTORED && std::exchange(keepMaximized_, false))
+                PostMessageW(hwnd_, kMaximizeAgain, 0, 0);
             layout();
             return TRUE;
+        case kMaximizeAgain:
+            ShowWindow(hwnd_, SW_SHOWMAXIMIZED);
+            return TRUE;
+        case WM_SYSCOMMAND:
+            keepMaximized_ = false;  // a restore asked for by the user stays
+            return FALSE;
         case WM_MOVE:
             if (!IsIconic(hwnd_) && !IsZoomed(hwnd_)) lastNormal_ = normalFrame();
             return FALSE;
         case WM_GETMINMAXINFO:
-            minimumSize(*reinterpret_cast<MINMAXINFO*>(lParam));
+            if (hwnd_ != nullptr) {
+                const SIZE minimum = minimumFrame();
+                reinterpret_cast<MINMAXINFO*>(lParam)->ptMinTrackSize = {minimum.cx, minimum.cy};
+            }
             return TRUE;
         case WM_DPICHANGED: {
             applyDpi(HIWORD(wParam));
@@ -334,18 +347,17 @@ void Win32MainWindow::placeWindow(const WindowRect& saved, bool maximized, bool 
     // start is in logical pixels, scaled to the display here.
     WindowRect wanted = saved;
     if (!stored) {
-        wanted.width = MulDiv(saved.width, metrics_.dpi, 96);
-        wanted.height = MulDiv(saved.height, metrics_.dpi, 96);
+        wanted.width = metrics_.px(saved.width);
+        wanted.height = metrics_.px(saved.height);
     }
     std::vector<ScreenArea> screens;
     EnumDisplayMonitors(nullptr, nullptr, collectWorkArea, reinterpret_cast<LPARAM>(&screens));
     const MONITORINFO primary = monitorInfo(MonitorFromPoint({0, 0}, MONITOR_DEFAULTTOPRIMARY));
     WindowRect r = placeOnScreen(wanted, screens, areaOf(primary.rcWork));
     // Never smaller than the size at which every control is whole.
-    const ClientSize minimum = minimumClientSize(metrics_);
-    const RECT outer = outerRectFor(hwnd_, minimum.width, minimum.height, metrics_.dpi);
-    r.width = std::max<std::int32_t>(r.width, outer.right - outer.left);
-    r.height = std::max<std::int32_t>(r.height, outer.bottom - outer.top);
+    const SIZE minimum = minimumFrame();
+    r.width = std::max<std::int32_t>(r.width, minimum.cx);
+    r.height = std::max<std::int32_t>(r.height, minimum.cy);
 
     const RECT screenRect{r.x, r.y, r.x + r.width, r.y + r.height};
     const MONITORINFO on = monitorInfo(MonitorFromRect(&screenRect, MONITOR_DEFAULTTOPRIMARY));
@@ -357,6 +369,10 @@ void Win32MainWindow::placeWindow(const WindowRect& saved, bool maximized, bool 
     placement.rcNormalPosition = {workspace.x, workspace.y, workspace.x + workspace.width,
                                   workspace.y + workspace.height};
     SetWindowPlacement(hwnd_, &placement);
+    // Wine's dialog loop shows the dialog normal once its queue first runs
+    // dry, whatever the initialisation made it: a restore that no command
+    // of the user's asked for is undone.
+    keepMaximized_ = maximized;
     lastNormal_ = r;
     layout();
 }
@@ -419,12 +435,11 @@ void Win32MainWindow::makeSurfaces() {
                            chartSurface_->height());
 }
 
-void Win32MainWindow::minimumSize(MINMAXINFO& info) const {
-    if (hwnd_ == nullptr) return;
+// The outer size at which every control is whole.
+SIZE Win32MainWindow::minimumFrame() const {
     const ClientSize minimum = minimumClientSize(metrics_);
     const RECT outer = outerRectFor(hwnd_, minimum.width, minimum.height, metrics_.dpi);
-    info.ptMinTrackSize.x = outer.right - outer.left;
-    info.ptMinTrackSize.y = outer.bottom - outer.top;
+    return {outer.right - outer.left, outer.bottom - outer.top};
 }
 
 void Win32MainWindow::drawItem(const DRAWITEMSTRUCT& item) {
@@ -687,18 +702,18 @@ void Win32MainWindow::widenStatsTip() {
 }
 
 // Screen positions for the session, in the panels' logical pixels.
+int Win32MainWindow::logical(LONG devicePixels) const {
+    return static_cast<int>(std::lround(static_cast<float>(devicePixels) / scale_));
+}
+
 ScreenPoint Win32MainWindow::cursor() const {
     POINT p{};
     GetCursorPos(&p);
-    return {static_cast<int>(std::lround(static_cast<float>(p.x) / scale_)),
-            static_cast<int>(std::lround(static_cast<float>(p.y) / scale_))};
+    return {logical(p.x), logical(p.y)};
 }
 
 ScreenRect Win32MainWindow::chartScreenRect() const {
     RECT r{};
     GetWindowRect(chart_, &r);
-    const auto logical = [this](LONG v) {
-        return static_cast<int>(std::lround(static_cast<float>(v) / scale_));
-    };
     return {logical(r.left), logical(r.top), logical(r.right), logical(r.bottom)};
 }
