@@ -90,6 +90,19 @@ std::wstring_view closedBoxText(std::wstring_view entry) {
     return device == std::wstring_view::npos ? entry : entry.substr(0, device);
 }
 
+// The chart as the statistics tooltip's one tool, over its whole client area.
+TTTOOLINFOW statsTool(HWND chart, HINSTANCE instance, std::wstring& text) {
+    TTTOOLINFOW tool{};
+    tool.cbSize = sizeof tool;
+    tool.uFlags = TTF_SUBCLASS;
+    tool.hwnd = chart;
+    tool.uId = kStatsToolId;
+    tool.hinst = instance;
+    tool.lpszText = text.data();
+    GetClientRect(chart, &tool.rect);
+    return tool;
+}
+
 void setResult(HWND hwnd, LRESULT result) {
     SetWindowLongPtrW(hwnd, DWLP_MSGRESULT, result);
 }
@@ -467,10 +480,7 @@ void Win32MainWindow::drawPortEntry(const DRAWITEMSTRUCT& item) {
     const bool selected = (item.itemState & ODS_SELECTED) != 0;
     FillRect(dc, &item.rcItem, GetSysColorBrush(selected ? COLOR_HIGHLIGHT : COLOR_WINDOW));
     if (item.itemID != static_cast<UINT>(-1)) {
-        const auto length = static_cast<int>(SendMessageW(combo_, CB_GETLBTEXTLEN, item.itemID, 0));
-        std::wstring text(static_cast<std::size_t>(std::max(length, 0)) + 1, L'\0');
-        SendMessageW(combo_, CB_GETLBTEXT, item.itemID, reinterpret_cast<LPARAM>(text.data()));
-        text.resize(static_cast<std::size_t>(std::max(length, 0)));
+        const std::wstring text = portEntry(item.itemID);
         std::wstring_view shown = text;
         if ((item.itemState & ODS_COMBOBOXEDIT) != 0) shown = closedBoxText(shown);
         SetBkMode(dc, TRANSPARENT);
@@ -481,6 +491,14 @@ void Win32MainWindow::drawPortEntry(const DRAWITEMSTRUCT& item) {
                   DT_SINGLELINE | DT_VCENTER | DT_NOPREFIX);
     }
     if ((item.itemState & ODS_FOCUS) != 0) DrawFocusRect(dc, &item.rcItem);
+}
+
+std::wstring Win32MainWindow::portEntry(WPARAM index) const {
+    const auto length = SendMessageW(combo_, CB_GETLBTEXTLEN, index, 0);
+    std::wstring text(static_cast<std::size_t>(std::max<LRESULT>(length, 0)) + 1, L'\0');
+    SendMessageW(combo_, CB_GETLBTEXT, index, reinterpret_cast<LPARAM>(text.data()));
+    text.resize(static_cast<std::size_t>(std::max<LRESULT>(length, 0)));
+    return text;
 }
 
 void Win32MainWindow::showPortList(const PortList& list) {
@@ -502,13 +520,9 @@ void Win32MainWindow::fitPortDropDown() {
     int widest = 0;
     const int count = static_cast<int>(SendMessageW(combo_, CB_GETCOUNT, 0, 0));
     for (int i = 0; i < count; ++i) {
-        const auto length =
-            static_cast<int>(SendMessageW(combo_, CB_GETLBTEXTLEN, static_cast<WPARAM>(i), 0));
-        std::wstring text(static_cast<std::size_t>(std::max(length, 0)) + 1, L'\0');
-        SendMessageW(combo_, CB_GETLBTEXT, static_cast<WPARAM>(i),
-                     reinterpret_cast<LPARAM>(text.data()));
+        const std::wstring text = portEntry(static_cast<WPARAM>(i));
         SIZE size{};
-        GetTextExtentPoint32W(dc, text.c_str(), std::max(length, 0), &size);
+        GetTextExtentPoint32W(dc, text.c_str(), static_cast<int>(text.size()), &size);
         widest = std::max(widest, static_cast<int>(size.cx));
     }
     SelectObject(dc, old);
@@ -592,24 +606,13 @@ void Win32MainWindow::createStatsTip() {
     SetWindowPos(statsTip_, HWND_TOPMOST, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
     // Multi-line: the lines break at the text's line breaks only.
     SendMessageW(statsTip_, TTM_SETMAXTIPWIDTH, 0, 4096);
-    TTTOOLINFOW tool{};
-    tool.cbSize = sizeof tool;
-    tool.uFlags = TTF_SUBCLASS;
-    tool.hwnd = chart_;
-    tool.uId = kStatsToolId;
-    tool.hinst = instance_;
-    tool.lpszText = const_cast<wchar_t*>(L"");
-    GetClientRect(chart_, &tool.rect);
+    TTTOOLINFOW tool = statsTool(chart_, instance_, statsText_);
     SendMessageW(statsTip_, TTM_ADDTOOLW, 0, reinterpret_cast<LPARAM>(&tool));
 }
 
 void Win32MainWindow::updateStatsTipRect() {
     if (statsTip_ == nullptr) return;
-    TTTOOLINFOW tool{};
-    tool.cbSize = sizeof tool;
-    tool.hwnd = chart_;
-    tool.uId = kStatsToolId;
-    GetClientRect(chart_, &tool.rect);
+    TTTOOLINFOW tool = statsTool(chart_, instance_, statsText_);
     SendMessageW(statsTip_, TTM_NEWTOOLRECTW, 0, reinterpret_cast<LPARAM>(&tool));
 }
 
@@ -617,13 +620,7 @@ void Win32MainWindow::showStatistics(std::string_view text) {
     if (statsTip_ == nullptr) return;
     statsText_ = wideFromWindows1252(text);
     widenStatsTip();
-    TTTOOLINFOW tool{};
-    tool.cbSize = sizeof tool;
-    tool.uFlags = TTF_SUBCLASS;
-    tool.hwnd = chart_;
-    tool.uId = kStatsToolId;
-    tool.hinst = instance_;
-    tool.lpszText = statsText_.data();
+    TTTOOLINFOW tool = statsTool(chart_, instance_, statsText_);
     SendMessageW(statsTip_, TTM_UPDATETIPTEXTW, 0, reinterpret_cast<LPARAM>(&tool));
     updateStatsTipRect();
 }

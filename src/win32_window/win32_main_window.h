@@ -61,6 +61,7 @@ class Win32MainWindow final : private SessionWindow {
     void drawPortEntry(const DRAWITEMSTRUCT& item);
     void fitPortDropDown();
     SIZE minimumFrame() const;
+    std::wstring portEntry(WPARAM index) const;
     void createStatsTip();
     void updateStatsTipRect();
     bool chartMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result);
