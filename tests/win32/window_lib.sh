@@ -5,6 +5,7 @@
 
 HERE=$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)
 CHECK="$HERE/../e2e/screen_check.py"
+source "$HERE/../support/window_manager_kit.sh"
 WORK=$SIM_WORK
 SETTINGS_KEY='HKCU\Software\Vorrelind\Zintavo'
 
@@ -73,15 +74,6 @@ start_program() {  # [exe] (default: the portable copy)
 window_moved() {
     eval "$(xdotool getwindowgeometry --shell "$WINDOW")"
     WIN_X=$X WIN_Y=$Y
-}
-
-# Runs the command until it succeeds, for 30 s at most.
-wait_until() {  # command...
-    local deadline=$((SECONDS + 30))
-    until "$@"; do
-        [ $SECONDS -lt $deadline ] || return 1
-        sleep 0.1
-    done
 }
 
 # Moves the pointer to a client position of the window (keys follow it).
