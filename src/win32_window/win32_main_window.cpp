@@ -5,6 +5,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <utility>
 #include <vector>
 
 #include "history/windows1252.h"
@@ -16,6 +17,7 @@ namespace {
 constexpr UINT_PTR kTimerId = 0;
 constexpr UINT_PTR kChartSubclass = 1;
 constexpr UINT kStatsToolId = ZINTAVO_CHART_PANEL;
+constexpr UINT kMaximizeAgain = WM_APP;
 // Serial ports announce themselves through this device interface class.
 constexpr GUID kComPortInterface = {
     0x86E0D1E0, 0x8089, 0x11D0, {0x9C, 0xE4, 0x08, 0x00, 0x3E, 0x30, 0x1F, 0x73}};
@@ -86,6 +88,19 @@ std::wstring wideFromWindows1252(std::string_view text) {
 std::wstring_view closedBoxText(std::wstring_view entry) {
     const std::size_t device = entry.find(L" (");
     return device == std::wstring_view::npos ? entry : entry.substr(0, device);
+}
+
+// The chart as the statistics tooltip's one tool, over its whole client area.
+TTTOOLINFOW statsTool(HWND chart, HINSTANCE instance, std::wstring& text) {
+    TTTOOLINFOW tool{};
+    tool.cbSize = sizeof tool;
+    tool.uFlags = TTF_SUBCLASS;
+    tool.hwnd = chart;
+    tool.uId = kStatsToolId;
+    tool.hinst = instance;
+    tool.lpszText = text.data();
+    GetClientRect(chart, &tool.rect);
+    return tool;
 }
 
 void setResult(HWND hwnd, LRESULT result) {
@@ -185,13 +200,24 @@ INT_PTR Win32MainWindow::handle(UINT message, WPARAM wParam, LPARAM lParam) {
                 session_.scroll(static_cast<ScrollRequest>(LOWORD(wParam)), HIWORD(wParam));
             return TRUE;
         case WM_SIZE:
+            if (wParam == SIZE_RESTORED && std::exchange(keepMaximized_, false))
+                PostMessageW(hwnd_, kMaximizeAgain, 0, 0);
             layout();
             return TRUE;
+        case kMaximizeAgain:
+            ShowWindow(hwnd_, SW_SHOWMAXIMIZED);
+            return TRUE;
+        case WM_SYSCOMMAND:
+            keepMaximized_ = false;  // a restore asked for by the user stays
+            return FALSE;
         case WM_MOVE:
             if (!IsIconic(hwnd_) && !IsZoomed(hwnd_)) lastNormal_ = normalFrame();
             return FALSE;
         case WM_GETMINMAXINFO:
-            minimumSize(*reinterpret_cast<MINMAXINFO*>(lParam));
+            if (hwnd_ != nullptr) {
+                const SIZE minimum = minimumFrame();
+                reinterpret_cast<MINMAXINFO*>(lParam)->ptMinTrackSize = {minimum.cx, minimum.cy};
+            }
             return TRUE;
         case WM_DPICHANGED: {
             applyDpi(HIWORD(wParam));
@@ -334,18 +360,17 @@ void Win32MainWindow::placeWindow(const WindowRect& saved, bool maximized, bool 
     // start is in logical pixels, scaled to the display here.
     WindowRect wanted = saved;
     if (!stored) {
-        wanted.width = MulDiv(saved.width, metrics_.dpi, 96);
-        wanted.height = MulDiv(saved.height, metrics_.dpi, 96);
+        wanted.width = metrics_.px(saved.width);
+        wanted.height = metrics_.px(saved.height);
     }
     std::vector<ScreenArea> screens;
     EnumDisplayMonitors(nullptr, nullptr, collectWorkArea, reinterpret_cast<LPARAM>(&screens));
     const MONITORINFO primary = monitorInfo(MonitorFromPoint({0, 0}, MONITOR_DEFAULTTOPRIMARY));
     WindowRect r = placeOnScreen(wanted, screens, areaOf(primary.rcWork));
     // Never smaller than the size at which every control is whole.
-    const ClientSize minimum = minimumClientSize(metrics_);
-    const RECT outer = outerRectFor(hwnd_, minimum.width, minimum.height, metrics_.dpi);
-    r.width = std::max<std::int32_t>(r.width, outer.right - outer.left);
-    r.height = std::max<std::int32_t>(r.height, outer.bottom - outer.top);
+    const SIZE minimum = minimumFrame();
+    r.width = std::max<std::int32_t>(r.width, minimum.cx);
+    r.height = std::max<std::int32_t>(r.height, minimum.cy);
 
     const RECT screenRect{r.x, r.y, r.x + r.width, r.y + r.height};
     const MONITORINFO on = monitorInfo(MonitorFromRect(&screenRect, MONITOR_DEFAULTTOPRIMARY));
@@ -357,6 +382,10 @@ void Win32MainWindow::placeWindow(const WindowRect& saved, bool maximized, bool 
     placement.rcNormalPosition = {workspace.x, workspace.y, workspace.x + workspace.width,
                                   workspace.y + workspace.height};
     SetWindowPlacement(hwnd_, &placement);
+    // Wine's dialog loop shows the dialog normal once its queue first runs
+    // dry, whatever the initialisation made it: a restore that no command
+    // of the user's asked for is undone.
+    keepMaximized_ = maximized;
     lastNormal_ = r;
     layout();
 }
@@ -419,12 +448,11 @@ void Win32MainWindow::makeSurfaces() {
                            chartSurface_->height());
 }
 
-void Win32MainWindow::minimumSize(MINMAXINFO& info) const {
-    if (hwnd_ == nullptr) return;
+// The outer size at which every control is whole.
+SIZE Win32MainWindow::minimumFrame() const {
     const ClientSize minimum = minimumClientSize(metrics_);
     const RECT outer = outerRectFor(hwnd_, minimum.width, minimum.height, metrics_.dpi);
-    info.ptMinTrackSize.x = outer.right - outer.left;
-    info.ptMinTrackSize.y = outer.bottom - outer.top;
+    return {outer.right - outer.left, outer.bottom - outer.top};
 }
 
 void Win32MainWindow::drawItem(const DRAWITEMSTRUCT& item) {
@@ -452,10 +480,7 @@ void Win32MainWindow::drawPortEntry(const DRAWITEMSTRUCT& item) {
     const bool selected = (item.itemState & ODS_SELECTED) != 0;
     FillRect(dc, &item.rcItem, GetSysColorBrush(selected ? COLOR_HIGHLIGHT : COLOR_WINDOW));
     if (item.itemID != static_cast<UINT>(-1)) {
-        const auto length = static_cast<int>(SendMessageW(combo_, CB_GETLBTEXTLEN, item.itemID, 0));
-        std::wstring text(static_cast<std::size_t>(std::max(length, 0)) + 1, L'\0');
-        SendMessageW(combo_, CB_GETLBTEXT, item.itemID, reinterpret_cast<LPARAM>(text.data()));
-        text.resize(static_cast<std::size_t>(std::max(length, 0)));
+        const std::wstring text = portEntry(item.itemID);
         std::wstring_view shown = text;
         if ((item.itemState & ODS_COMBOBOXEDIT) != 0) shown = closedBoxText(shown);
         SetBkMode(dc, TRANSPARENT);
@@ -466,6 +491,14 @@ void Win32MainWindow::drawPortEntry(const DRAWITEMSTRUCT& item) {
                   DT_SINGLELINE | DT_VCENTER | DT_NOPREFIX);
     }
     if ((item.itemState & ODS_FOCUS) != 0) DrawFocusRect(dc, &item.rcItem);
+}
+
+std::wstring Win32MainWindow::portEntry(WPARAM index) const {
+    const auto length = SendMessageW(combo_, CB_GETLBTEXTLEN, index, 0);
+    std::wstring text(static_cast<std::size_t>(std::max<LRESULT>(length, 0)) + 1, L'\0');
+    SendMessageW(combo_, CB_GETLBTEXT, index, reinterpret_cast<LPARAM>(text.data()));
+    text.resize(static_cast<std::size_t>(std::max<LRESULT>(length, 0)));
+    return text;
 }
 
 void Win32MainWindow::showPortList(const PortList& list) {
@@ -487,13 +520,9 @@ void Win32MainWindow::fitPortDropDown() {
     int widest = 0;
     const int count = static_cast<int>(SendMessageW(combo_, CB_GETCOUNT, 0, 0));
     for (int i = 0; i < count; ++i) {
-        const auto length =
-            static_cast<int>(SendMessageW(combo_, CB_GETLBTEXTLEN, static_cast<WPARAM>(i), 0));
-        std::wstring text(static_cast<std::size_t>(std::max(length, 0)) + 1, L'\0');
-        SendMessageW(combo_, CB_GETLBTEXT, static_cast<WPARAM>(i),
-                     reinterpret_cast<LPARAM>(text.data()));
+        const std::wstring text = portEntry(static_cast<WPARAM>(i));
         SIZE size{};
-        GetTextExtentPoint32W(dc, text.c_str(), std::max(length, 0), &size);
+        GetTextExtentPoint32W(dc, text.c_str(), static_cast<int>(text.size()), &size);
         widest = std::max(widest, static_cast<int>(size.cx));
     }
     SelectObject(dc, old);
@@ -577,24 +606,13 @@ void Win32MainWindow::createStatsTip() {
     SetWindowPos(statsTip_, HWND_TOPMOST, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
     // Multi-line: the lines break at the text's line breaks only.
     SendMessageW(statsTip_, TTM_SETMAXTIPWIDTH, 0, 4096);
-    TTTOOLINFOW tool{};
-    tool.cbSize = sizeof tool;
-    tool.uFlags = TTF_SUBCLASS;
-    tool.hwnd = chart_;
-    tool.uId = kStatsToolId;
-    tool.hinst = instance_;
-    tool.lpszText = const_cast<wchar_t*>(L"");
-    GetClientRect(chart_, &tool.rect);
+    TTTOOLINFOW tool = statsTool(chart_, instance_, statsText_);
     SendMessageW(statsTip_, TTM_ADDTOOLW, 0, reinterpret_cast<LPARAM>(&tool));
 }
 
 void Win32MainWindow::updateStatsTipRect() {
     if (statsTip_ == nullptr) return;
-    TTTOOLINFOW tool{};
-    tool.cbSize = sizeof tool;
-    tool.hwnd = chart_;
-    tool.uId = kStatsToolId;
-    GetClientRect(chart_, &tool.rect);
+    TTTOOLINFOW tool = statsTool(chart_, instance_, statsText_);
     SendMessageW(statsTip_, TTM_NEWTOOLRECTW, 0, reinterpret_cast<LPARAM>(&tool));
 }
 
@@ -602,13 +620,7 @@ void Win32MainWindow::showStatistics(std::string_view text) {
     if (statsTip_ == nullptr) return;
     statsText_ = wideFromWindows1252(text);
     widenStatsTip();
-    TTTOOLINFOW tool{};
-    tool.cbSize = sizeof tool;
-    tool.uFlags = TTF_SUBCLASS;
-    tool.hwnd = chart_;
-    tool.uId = kStatsToolId;
-    tool.hinst = instance_;
-    tool.lpszText = statsText_.data();
+    TTTOOLINFOW tool = statsTool(chart_, instance_, statsText_);
     SendMessageW(statsTip_, TTM_UPDATETIPTEXTW, 0, reinterpret_cast<LPARAM>(&tool));
     updateStatsTipRect();
 }
@@ -687,18 +699,18 @@ void Win32MainWindow::widenStatsTip() {
 }
 
 // Screen positions for the session, in the panels' logical pixels.
+int Win32MainWindow::logical(LONG devicePixels) const {
+    return static_cast<int>(std::lround(static_cast<float>(devicePixels) / scale_));
+}
+
 ScreenPoint Win32MainWindow::cursor() const {
     POINT p{};
     GetCursorPos(&p);
-    return {static_cast<int>(std::lround(static_cast<float>(p.x) / scale_)),
-            static_cast<int>(std::lround(static_cast<float>(p.y) / scale_))};
+    return {logical(p.x), logical(p.y)};
 }
 
 ScreenRect Win32MainWindow::chartScreenRect() const {
     RECT r{};
     GetWindowRect(chart_, &r);
-    const auto logical = [this](LONG v) {
-        return static_cast<int>(std::lround(static_cast<float>(v) / scale_));
-    };
     return {logical(r.left), logical(r.top), logical(r.right), logical(r.bottom)};
 }

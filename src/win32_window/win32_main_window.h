@@ -60,12 +60,14 @@ class Win32MainWindow final : private SessionWindow {
     void drawItem(const DRAWITEMSTRUCT& item);
     void drawPortEntry(const DRAWITEMSTRUCT& item);
     void fitPortDropDown();
-    void minimumSize(MINMAXINFO& info) const;
+    SIZE minimumFrame() const;
+    std::wstring portEntry(WPARAM index) const;
     void createStatsTip();
     void updateStatsTipRect();
     bool chartMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result);
     bool statsTipNotify(LPARAM lParam, LRESULT& result);
     void widenStatsTip();
+    int logical(LONG devicePixels) const;
     ScreenPoint cursor() const;
     ScreenRect chartScreenRect() const;
     WindowRect normalFrame() const;
@@ -94,5 +96,6 @@ class Win32MainWindow final : private SessionWindow {
     bool ticking_ = false;
     bool closed_ = false;
     bool shut_ = false;
+    bool keepMaximized_ = false;
     WindowRect lastNormal_;
 };

@@ -36,28 +36,10 @@ case_sigterm() {
 
 # Under a window manager: a window closed maximised opens maximised, and
 # un-maximising it returns to the size it had before.
-maximized() { xprop -id "$WINDOW" _NET_WM_STATE | grep -q _NET_WM_STATE_MAXIMIZED_HORZ; }
-normal() { ! maximized; }
-client_size() { xdotool getwindowgeometry "$WINDOW" | sed -n 's/^ *Geometry: //p'; }
-has_size() { [ "$(client_size)" = "$1" ]; }
-toggle_maximized() {
-    xdotool windowfocus --sync "$WINDOW" 2>/dev/null || xdotool windowfocus "$WINDOW"
-    xdotool key --clearmodifiers super+F10
-}
-
 case_maximized() {
     command -v openbox >/dev/null || skip "openbox is not installed"
     command -v xprop >/dev/null || skip "xprop is not installed"
-    cat >"$WORK/rc.xml" <<'XML'
-<?xml version="1.0"?>
-<openbox_config xmlns="http://openbox.org/3.4/rc">
-  <keyboard><keybind key="W-F10"><action name="ToggleMaximize"/></keybind></keyboard>
-</openbox_config>
-XML
-    openbox --config-file "$WORK/rc.xml" >"$WORK/openbox.log" 2>&1 &
-    track_pid $!
-    wm_running() { xprop -root _NET_SUPPORTING_WM_CHECK 2>/dev/null | grep -q 'window id'; }
-    wait_until 30 wm_running || fail "openbox did not start"
+    start_window_manager
     local home=$WORK/user
     prepare_home "$home" $PORT
     use_home "$home"

@@ -22,17 +22,9 @@ command -v Xvfb >/dev/null || skip "Xvfb is not installed"
 command -v xdotool >/dev/null || skip "xdotool is not installed"
 
 # Polls the command until it succeeds; false once $1 seconds have passed.
-wait_until() {  # $1 = seconds, then the command
-    local deadline=$((SECONDS + $1))
-    shift
-    until "$@"; do
-        [ $SECONDS -lt $deadline ] || return 1
-        sleep 0.1
-    done
-}
-
 # The work folder, and everything the case starts or mounts, go when it ends.
 source "$(dirname "${BASH_SOURCE[0]}")/../support/cleanup_kit.sh"
+source "$(dirname "${BASH_SOURCE[0]}")/../support/window_manager_kit.sh"
 make_work
 chmod 755 "$WORK"
 # Whatever a case runs as another user comes from here, not from a checkout

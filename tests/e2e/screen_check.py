@@ -18,6 +18,13 @@ ImageMagick's `import -window ID shot.ppm` writes them).
   screen_check.py sharp SHOT.ppm SCALE
       The face's big digits, drawn at SCALE times 96 dpi, have ink and crisp
       edges (not a stretched bitmap).
+  screen_check.py dateline SHOT.ppm SCALE [SIGNATURE]
+      The face's date line lies whole inside the clock line (14 to 2 logical
+      pixels above the face's bottom), nothing of it below; prints its
+      signature, which must differ from SIGNATURE when given.
+  screen_check.py zoom SHOT.ppm [SCALE]
+      Both zoom buttons, "+" and "-", are painted at the client area's
+      bottom right corner, framed, with their labels.
   screen_check.py hastrace SHOT.ppm
       The chart shows a trace (the default trace colour, green).
   screen_check.py trace SHOT.ppm [both]
@@ -220,6 +227,8 @@ def check_layout(image, scale):
         problems.append("the face panel starts left of its place")
     if image.at(fx + fw + 1, at(100)) == FACE_BACKGROUND:
         problems.append("the face panel reaches past its width")
+    if image.at(fx + fw // 2, fy + fh) == FACE_BACKGROUND:
+        problems.append(f"the face panel reaches past its height {fh}")
     chart_top = dlu(1, 146, 0, 0)[1]
     for x in (at(4), image.width - at(20)):
         if image.at(x, chart_top + at(3)) != (0, 0, 0):
@@ -231,20 +240,73 @@ def check_layout(image, scale):
         if not is_light(image.at(x, y)) or min(image.at(x, y)) < 0xF0:
             problems.append(f"no empty list at {(x, y)}: {image.at(x, y)}")
 
-    # A button: a frame darker than the dialog along its edges, its label inside.
+    for name, left in (("Hold", 288), ("Clear", 343)):
+        problems += button_problems(image, name, *dlu(left, 2, 53, 14))
+    return problems
+
+
+def button_problems(image, name, x0, y0, w, h, beside_dialog=True, min_ink=10):
+    """A painted button: a frame darker than the dialog along its edges, a
+    light face inside with its label's ink; with `beside_dialog`, the dialog's
+    light ground just outside its left and top edges."""
     def framed(x, y):
         return max(image.at(x, y)) <= 0xD0
-    for name, left in (("Hold", 288), ("Clear", 343)):
-        x0, y0, w, h = dlu(left, 2, 53, 14)
-        x1, y1 = x0 + w - 1, y0 + h - 1
-        mx, my = (x0 + x1) // 2, (y0 + y1) // 2
-        edges = framed(x0, my) and framed(x1, my) and framed(mx, y0) and framed(mx, y1)
-        outside = not framed(x0 - 2, my) and not framed(mx, y0 - 2)
-        ink = sum(1 for x in range(x0 + 3, x1 - 2) for y in range(y0 + 3, y1 - 2)
-                  if is_dark(image.at(x, y)))
-        if not (edges and outside) or ink < 10:
-            problems.append(f"no {name} button at x={x0}..{x1}, y={y0}..{y1} "
-                            f"(frame {edges}, outside {outside}, {ink} ink pixels)")
+    x1, y1 = x0 + w - 1, y0 + h - 1
+    mx, my = (x0 + x1) // 2, (y0 + y1) // 2
+    edges = framed(x0, my) and framed(x1, my) and framed(mx, y0) and framed(mx, y1)
+    outside = not beside_dialog or (not framed(x0 - 2, my) and not framed(mx, y0 - 2))
+    inside = [image.at(x, y) for x in range(x0 + 3, x1 - 2) for y in range(y0 + 3, y1 - 2)]
+    ink = sum(1 for rgb in inside if is_dark(rgb))
+    face = sum(1 for rgb in inside if is_light(rgb)) >= len(inside) // 2
+    if not (edges and outside and face) or ink < min_ink:
+        return [f"no {name} button at x={x0}..{x1}, y={y0}..{y1} (frame {edges}, "
+                f"outside {outside}, face {face}, {ink} ink pixels)"]
+    return []
+
+
+def check_date_line(image, scale, previous):
+    """The face's date line (drawn at logical (220, 223)) lies whole inside
+    the clock line the tick redraws, 14 to 2 logical pixels above the face's
+    bottom: below it, where a second change would leave the old digits, the
+    face is bare. Prints the line's ink as a signature; with `previous`, the
+    line must differ from that one (a second has passed)."""
+    dpi = int(96 * scale)
+    ox = mul_div(mul_div(2, 6, 4), dpi, 96)
+    height = mul_div(mul_div(146, 13, 8), dpi, 96)
+    logical = round(height / scale)
+    # Rounded outwards to device pixels, as the window invalidates it.
+    top, bottom = (logical - 14) * dpi // 96, -(-(logical - 2) * dpi // 96)
+    xs = range(ox + int(220 * scale), ox + mul_div(mul_div(233, 6, 4), dpi, 96))
+
+    def inked(x, y):
+        return max(abs(c - b) for c, b in zip(image.at(x, y), FACE_BACKGROUND)) > 0x30
+    ink = [(x, y) for y in range(top, bottom) for x in xs if inked(x, y)]
+    below = sum(1 for y in range(bottom, height) for x in xs if inked(x, y))
+    problems = []
+    if len(ink) < 30 * scale * scale:
+        problems.append(f"the clock line rows {top}..{bottom - 1} hold {len(ink)} ink pixels")
+    if below:
+        problems.append(f"{below} ink pixels below the clock line (rows {bottom}..{height - 1})")
+    signature = f"{len(ink)}:{hash(tuple(ink)) & 0xFFFFFFFF:08x}"
+    if previous is not None and signature == previous:
+        problems.append("the date line did not change")
+    if not problems:
+        print(signature)
+    return problems
+
+
+def check_zoom(image, scale):
+    """The two zoom buttons at the client area's bottom right corner (the
+    picture is the client area), each painted with its label."""
+    dpi = int(96 * scale)
+
+    def px(v):
+        return mul_div(v, dpi, 96)
+    y = image.height - px(16)
+    problems = []
+    for name, right in (("+", 35), ("-", 18)):
+        problems += button_problems(image, name, image.width - px(right), y, px(17), px(16),
+                                    beside_dialog=False, min_ink=2)
     return problems
 
 
@@ -441,7 +503,7 @@ def check_tabs(image):
 
 
 def main(argv):
-    if len(argv) >= 3 and argv[1] in ("layout", "hastrace", "sharp"):
+    if len(argv) >= 3 and argv[1] in ("layout", "hastrace", "sharp", "zoom", "dateline"):
         try:
             with open(argv[2], "rb") as f:
                 image = read_ppm(f.read())
@@ -453,6 +515,10 @@ def main(argv):
             problems = check_layout(image, scale)
         elif argv[1] == "sharp":
             problems = check_sharp(image, scale)
+        elif argv[1] == "zoom":
+            problems = check_zoom(image, scale)
+        elif argv[1] == "dateline":
+            problems = check_date_line(image, scale, argv[4] if len(argv) > 4 else None)
         else:
             problems = check_has_trace(image)
         for p in problems:

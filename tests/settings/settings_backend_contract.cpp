@@ -15,28 +15,6 @@ void expectSameSettings(Settings& actual, Settings& expected) {
         EXPECT_EQ(locationBytes(a[i].location), locationBytes(e[i].location)) << a[i].name;
 }
 
-Settings everyValueSet() {
-    Settings s;
-    s.window = {-1200, 35, 900, 700};
-    s.port = 7;
-    s.baud = 9600;
-    s.flags = 0x55;
-    s.mode = 3;
-    s.switch_ = 4;
-    s.colorChart = 0xFF102030;
-    s.listCount = 500;
-    s.colorChartGrid = 0x11223344;
-    s.colorChartData = 0x55667788;
-    s.colorChartSelect = 0x99AABBCC;
-    s.colorChartMinMax = 0xDDEEFF00;
-    s.colorChartTag = 0x01020304;
-    s.colorChartText = 0x05060708;
-    s.colorMeterBG = 0x090A0B0C;
-    s.colorMeterText = 0x0D0E0F10;
-    s.logFile = "C:\\Zintavo\\zintavo.COM7.2024-05-01.09.30.log";
-    return s;
-}
-
 TEST_P(SettingsBackendContract, FirstStartCreatesTheKeyAndKeepsEveryDefault) {
     ASSERT_FALSE(key->keyExists());
     Settings loaded;
@@ -92,6 +70,28 @@ TEST_P(SettingsBackendContract, SavedSettingsLoadBackUnchanged) {
 }
 
 }  // namespace
+
+Settings everyValueSet() {
+    Settings s;
+    s.window = {-1200, 35, 900, 700};
+    s.port = 7;
+    s.baud = 9600;
+    s.flags = 0x55;
+    s.mode = 3;
+    s.switch_ = 4;
+    s.colorChart = 0xFF102030;
+    s.listCount = 500;
+    s.colorChartGrid = 0x11223344;
+    s.colorChartData = 0x55667788;
+    s.colorChartSelect = 0x99AABBCC;
+    s.colorChartMinMax = 0xDDEEFF00;
+    s.colorChartTag = 0x01020304;
+    s.colorChartText = 0x05060708;
+    s.colorMeterBG = 0x090A0B0C;
+    s.colorMeterText = 0x0D0E0F10;
+    s.logFile = "C:\\Zintavo\\zintavo.COM7.2024-05-01.09.30.log";
+    return s;
+}
 
 std::string settingsBackendName(const ::testing::TestParamInfo<SettingsBackendFactory>& info) {
     return info.param.name;

@@ -6,6 +6,7 @@
 #include <ostream>
 #include <string>
 
+#include "settings/settings.h"
 #include "settings/settings_backend.h"
 
 // One settings key of one backend, fresh for each test.
@@ -32,5 +33,8 @@ class SettingsBackendContract : public ::testing::TestWithParam<SettingsBackendF
     void SetUp() override { key = GetParam().make(); }
     std::unique_ptr<SettingsKeyUnderTest> key;
 };
+
+// Settings with every value away from its default, for round trips.
+Settings everyValueSet();
 
 std::string settingsBackendName(const ::testing::TestParamInfo<SettingsBackendFactory>& info);

@@ -58,31 +58,9 @@ class RegistryStore : public ::testing::Test {
     std::string subKey;
 };
 
-Settings nonDefaultSettings() {
-    Settings s;
-    s.window = {-1200, 35, 900, 700};
-    s.port = 7;
-    s.baud = 9600;
-    s.flags = 0x55;
-    s.mode = 3;
-    s.switch_ = 4;
-    s.colorChart = 0xFF102030;
-    s.listCount = 500;
-    s.colorChartGrid = 0x11223344;
-    s.colorChartData = 0x55667788;
-    s.colorChartSelect = 0x99AABBCC;
-    s.colorChartMinMax = 0xDDEEFF00;
-    s.colorChartTag = 0x01020304;
-    s.colorChartText = 0x05060708;
-    s.colorMeterBG = 0x090A0B0C;
-    s.colorMeterText = 0x0D0E0F10;
-    s.logFile = "C:\\Zintavo\\zintavo.COM7.2024-05-01.09.30.log";
-    return s;
-}
-
 TEST_F(RegistryStore, SaveWritesAllValuesWithTheirTypesAndSizes) {
     Win32SettingsBackend backend(subKey);
-    Settings saved = nonDefaultSettings();
+    Settings saved = everyValueSet();
     saveSettings(saved, backend);
 
     const auto table = settingsTable(saved);

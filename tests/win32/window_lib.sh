@@ -1,9 +1,11 @@
 # Helpers for the end-to-end cases of zintavo.exe under Wine on a virtual X
 # display. Source it after sim_port.sh; needs WINEPREFIX and ZINTAVO_SIM.
-# No window manager runs: keys go to the window under the pointer.
+# No window manager runs unless a case starts one: keys go to the window
+# under the pointer.
 
 HERE=$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)
 CHECK="$HERE/../e2e/screen_check.py"
+source "$HERE/../support/window_manager_kit.sh"
 WORK=$SIM_WORK
 SETTINGS_KEY='HKCU\Software\Vorrelind\Zintavo'
 
@@ -65,7 +67,11 @@ start_program() {  # [exe] (default: the portable copy)
         sleep 0.1
     done
     [ -n "$WINDOW" ] || fail "no window appeared"
-    # The window's client area on the screen.
+    window_moved
+}
+
+# Where the window's client area is on the screen now.
+window_moved() {
     eval "$(xdotool getwindowgeometry --shell "$WINDOW")"
     WIN_X=$X WIN_Y=$Y
 }
