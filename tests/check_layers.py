@@ -25,18 +25,19 @@ LAYERS = [
     ("history",),
     ("face", "chart"),
     ("session",),
+    ("window_layout",),
     ("posix", "win32", "qt"),
-    ("app", "win32_window"),
+    ("qt_window", "win32_window"),
 ]
 # What a window may use besides the core: its own toolkit's and system's adapters.
-WINDOW_ADAPTERS = {"app": {"qt", "posix", "win32"}, "win32_window": {"win32"}}
+WINDOW_ADAPTERS = {"qt_window": {"qt", "posix", "win32"}, "win32_window": {"win32"}}
 
 QT_ALLOWED = [
     "src/qt/",
-    "src/app/",
+    "src/qt_window/",
     "tools/artwork/",
     "tests/qt/",
-    "tests/app/",
+    "tests/qt_window/",
     "bench/bench_chart.cpp",
     "bench/bench_face.cpp",
 ]
@@ -84,7 +85,7 @@ def check(root):
                     problems.append("%s: includes %s from a higher layer" % (rel, target))
                 elif theirs == mine and there not in WINDOW_ADAPTERS.get(here, ()):
                     problems.append("%s: includes %s from a folder of its own layer" % (rel, target))
-                elif mine == layer_of("app") and theirs == layer_of("posix") and \
+                elif mine == layer_of("qt_window") and theirs == layer_of("posix") and \
                         there not in WINDOW_ADAPTERS.get(here, ()):
                     problems.append("%s: includes %s, an adapter of another toolkit" % (rel, target))
     return problems

@@ -1,4 +1,4 @@
-#include "app/main_window.h"
+#include "qt_window/main_window.h"
 
 #include <gtest/gtest.h>
 
@@ -15,12 +15,11 @@
 #include <filesystem>
 #include <vector>
 
-#include "app/reading_list_view.h"
-#include "app/scroll_bar_adapter.h"
-#include "app/surface_panel.h"
-#include "app/system_notifications.h"
 #include "link/frame_codec.h"
-#include "session/window_layout.h"
+#include "qt_window/reading_list_view.h"
+#include "qt_window/scroll_bar_adapter.h"
+#include "qt_window/surface_panel.h"
+#include "qt_window/system_notifications.h"
 #include "settings/maximized_setting.h"
 #include "settings/settings_memory_backend.h"
 #include "settings/settings_store.h"
@@ -28,6 +27,7 @@
 #include "support/fake_thread_starter.h"
 #include "support/platform_journal_files.h"
 #include "support/temp_dir.h"
+#include "window_layout/window_layout.h"
 
 namespace fs = std::filesystem;
 

@@ -1,4 +1,4 @@
-#include "app/scroll_bar_adapter.h"
+#include "qt_window/scroll_bar_adapter.h"
 
 #include <gtest/gtest.h>
 

@@ -1,4 +1,4 @@
-#include "app/frame_placement.h"
+#include "qt_window/frame_placement.h"
 
 #include <QGuiApplication>
 #include <QScreen>
@@ -6,7 +6,7 @@
 #include <algorithm>
 #include <vector>
 
-#include "session/window_placement.h"
+#include "window_layout/window_placement.h"
 
 void FramePlacement::place(const WindowRect& saved) {
     std::vector<ScreenArea> screens;

@@ -1,4 +1,4 @@
-#include "app/reading_list_view.h"
+#include "qt_window/reading_list_view.h"
 
 #include <QClipboard>
 #include <QFontDatabase>
@@ -14,13 +14,13 @@
 #include <optional>
 #include <utility>
 
-#include "app/steady_scroll_bar.h"
-#include "app/tag_validator.h"
 #include "history/log_format.h"
 #include "history/tag_edit.h"
 #include "history/windows1252.h"
 #include "qt/raster_strips.h"
-#include "session/window_layout.h"
+#include "qt_window/steady_scroll_bar.h"
+#include "qt_window/tag_validator.h"
+#include "window_layout/window_layout.h"
 
 namespace {
 

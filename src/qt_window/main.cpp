@@ -5,9 +5,6 @@
 #include <csignal>
 #include <set>
 
-#include "app/main_window.h"
-#include "app/native_event_filter.h"
-#include "app/system_notifications.h"
 #include "posix/port_map.h"
 #include "posix/posix_file_sync.h"
 #include "posix/posix_journal_file.h"
@@ -18,6 +15,9 @@
 #include "posix/posix_thread_starter.h"
 #include "posix/posix_user_paths.h"
 #include "qt/qt_settings_backend.h"
+#include "qt_window/main_window.h"
+#include "qt_window/native_event_filter.h"
+#include "qt_window/system_notifications.h"
 
 namespace {
 

@@ -6,12 +6,12 @@
 #include <functional>
 #include <memory>
 
-#include "app/dialog_controls.h"
-#include "app/frame_placement.h"
-#include "app/port_combo_box.h"
-#include "app/reading_list_view.h"
-#include "app/scroll_bar_adapter.h"
-#include "app/surface_panel.h"
+#include "qt_window/dialog_controls.h"
+#include "qt_window/frame_placement.h"
+#include "qt_window/port_combo_box.h"
+#include "qt_window/reading_list_view.h"
+#include "qt_window/scroll_bar_adapter.h"
+#include "qt_window/surface_panel.h"
 #include "session/meter_session.h"
 
 class QComboBox;

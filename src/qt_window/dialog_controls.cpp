@@ -1,13 +1,13 @@
-#include "app/dialog_controls.h"
+#include "qt_window/dialog_controls.h"
 
 #include <QPushButton>
 #include <algorithm>
 
-#include "app/port_combo_box.h"
-#include "app/reading_list_view.h"
-#include "app/steady_scroll_bar.h"
-#include "app/surface_panel.h"
-#include "session/window_layout.h"
+#include "qt_window/port_combo_box.h"
+#include "qt_window/reading_list_view.h"
+#include "qt_window/steady_scroll_bar.h"
+#include "qt_window/surface_panel.h"
+#include "window_layout/window_layout.h"
 
 namespace {
 

@@ -1,4 +1,4 @@
-#include "app/main_window.h"
+#include "qt_window/main_window.h"
 
 #include <QAbstractItemView>
 #include <QApplication>
@@ -8,11 +8,11 @@
 #include <QIcon>
 #include <QKeyEvent>
 
-#include "app/system_notifications.h"
 #include "qt/qt_canvas.h"
 #include "qt/qt_drawing_surfaces.h"
 #include "qt/qt_resources.h"
-#include "session/window_layout.h"
+#include "qt_window/system_notifications.h"
+#include "window_layout/window_layout.h"
 
 namespace {
 

@@ -1,4 +1,4 @@
-#include "app/surface_panel.h"
+#include "qt_window/surface_panel.h"
 
 #include <QMouseEvent>
 #include <QPaintEvent>

@@ -1,4 +1,4 @@
-#include "app/system_notifications.h"
+#include "qt_window/system_notifications.h"
 
 #include <QDir>
 #include <QFileInfo>

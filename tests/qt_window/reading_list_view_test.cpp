@@ -1,4 +1,4 @@
-#include "app/reading_list_view.h"
+#include "qt_window/reading_list_view.h"
 
 #include <gtest/gtest.h>
 
@@ -10,7 +10,7 @@
 #include <algorithm>
 #include <vector>
 
-#include "session/window_layout.h"
+#include "window_layout/window_layout.h"
 
 namespace {
 

@@ -1,4 +1,4 @@
-#include "session/window_layout.h"
+#include "window_layout/window_layout.h"
 
 #include <gtest/gtest.h>
 

@@ -1,4 +1,4 @@
-#include "app/tag_validator.h"
+#include "qt_window/tag_validator.h"
 
 #include <algorithm>
 

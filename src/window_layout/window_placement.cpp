@@ -1,4 +1,4 @@
-#include "session/window_placement.h"
+#include "window_layout/window_placement.h"
 
 #include <algorithm>
 

@@ -26,7 +26,7 @@ start_display() {
     export DISPLAY=":$(head -n1 "$WORK/display")"
 }
 
-wine_reg() { "$HERE/wine-run" reg "$@" >/dev/null 2>&1; }
+wine_reg() { "$HERE/../win32/wine-run" reg "$@" >/dev/null 2>&1; }
 
 # Fresh settings: the given port, no log, no maximised window; an empty journal.
 reset_settings() {  # $1 = Port
@@ -53,7 +53,7 @@ install_portable() {  # $1 = exe
 start_program() {  # [exe] (default: the portable copy)
     local exe=${1:-$APP/zintavo.exe}
     PROGRAM_OUT="$WORK/program.out"
-    "$HERE/wine-run" "$exe" >"$PROGRAM_OUT" 2>&1 &
+    "$HERE/../win32/wine-run" "$exe" >"$PROGRAM_OUT" 2>&1 &
     PROGRAM_PID=$!
     track_pid $PROGRAM_PID
     WINDOW=""

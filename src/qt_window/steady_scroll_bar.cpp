@@ -1,4 +1,4 @@
-#include "app/steady_scroll_bar.h"
+#include "qt_window/steady_scroll_bar.h"
 
 #include <QStyle>
 #include <QStyleOptionSlider>

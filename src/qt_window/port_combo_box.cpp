@@ -1,4 +1,4 @@
-#include "app/port_combo_box.h"
+#include "qt_window/port_combo_box.h"
 
 #include <QAbstractItemView>
 #include <QStyleOptionComboBox>

@@ -1,4 +1,4 @@
-#include "app/native_event_filter.h"
+#include "qt_window/native_event_filter.h"
 
 #ifdef _WIN32
 
