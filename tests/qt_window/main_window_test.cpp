@@ -26,6 +26,7 @@
 #include "support/fake_serial_device.h"
 #include "support/fake_thread_starter.h"
 #include "support/platform_journal_files.h"
+#include "support/reading_builder.h"
 #include "support/temp_dir.h"
 #include "window_layout/window_layout.h"
 
@@ -39,16 +40,6 @@ inline void PrintTo(const QRect& r, std::ostream* os) {
 QT_END_NAMESPACE
 
 namespace {
-
-MeterReading makeReading(std::uint8_t function, std::uint8_t subfunction, std::uint8_t range,
-                         std::uint16_t count) {
-    MeterReading r;
-    r.setFunction(function);
-    r.setSubfunction(subfunction);
-    r.setRange(range);
-    r.setCount(count);
-    return r;
-}
 
 const MeterReading kVolts = makeReading(1, 0, 3, 345);  // 3.45 VDC
 
