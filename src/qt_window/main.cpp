@@ -1,5 +1,4 @@
 #include <QApplication>
-#include <QDir>
 #include <QSessionManager>
 #include <QSocketNotifier>
 #include <csignal>
@@ -16,7 +15,6 @@
 #include "posix/posix_user_paths.h"
 #include "qt/qt_settings_backend.h"
 #include "qt_window/main_window.h"
-#include "qt_window/native_event_filter.h"
 #include "qt_window/system_notifications.h"
 
 namespace {
@@ -60,7 +58,6 @@ int main(int argc, char** argv) {
             .beep = [] { QApplication::beep(); },
             .reportProblem = [](std::string_view problem) { reportProblem("zintavo", problem); },
             .portLabel = [&portMap](std::uint32_t port) { return portMap.deviceLabel(port); },
-            .probeInterval = std::chrono::milliseconds(100),
             .syncFile = syncFileToDisk,
         },
         .cursorPos = {},
@@ -70,11 +67,6 @@ int main(int argc, char** argv) {
                                       QString::fromStdString(paths.portFolder()),
                                       [&portMap] { return serialPortSet(portMap); });
     window.listenTo(notifications);
-#ifdef _WIN32
-    NativeEventFilter nativeEvents([&window](unsigned code) { window.session().powerEvent(code); },
-                                   [&window] { window.session().deviceChange(); });
-    app.installNativeEventFilter(&nativeEvents);
-#endif
 
     std::unique_ptr<QSocketNotifier> signalNotifier;
     if (signals_.valid()) {
