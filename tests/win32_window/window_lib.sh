@@ -4,6 +4,8 @@
 
 HERE=$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)
 CHECK="$HERE/../e2e/screen_check.py"
+PICTURES=/tmp/zintavo-wine
+source "$HERE/../support/display_kit.sh"
 WORK=$SIM_WORK
 SETTINGS_KEY='HKCU\Software\Vorrelind\Zintavo'
 
@@ -12,18 +14,6 @@ fail() {
     rm -rf "/tmp/zintavo-wine-$CASE.work"; cp -r "$WORK" "/tmp/zintavo-wine-$CASE.work" 2>/dev/null
     [ -n "${PROGRAM_OUT:-}" ] && [ -s "$PROGRAM_OUT" ] && tail -n 20 "$PROGRAM_OUT" >&2
     exit 1
-}
-
-start_display() {
-    exec 3>"$WORK/display"
-    Xvfb -displayfd 3 -screen 0 1280x1024x24 -nolisten tcp -noreset -ac >"$WORK/xvfb.log" 2>&1 &
-    XVFB_PID=$!
-    track_pid $XVFB_PID
-    exec 3>&-
-    local i
-    for ((i = 0; i < 100; i++)); do [ -s "$WORK/display" ] && break; sleep 0.1; done
-    [ -s "$WORK/display" ] || fail "Xvfb did not start"
-    export DISPLAY=":$(head -n1 "$WORK/display")"
 }
 
 wine_reg() { "$HERE/../win32/wine-run" reg "$@" >/dev/null 2>&1; }
@@ -93,36 +83,4 @@ kill_program() {
     wait "$PROGRAM_PID" 2>/dev/null
     # Wine's server forgets the process once its loader is gone.
     sleep 1
-}
-
-screenshot() {  # $1 = file (binary PPM)
-    # A picture that cannot be had in a few seconds counts as a failed try.
-    timeout 10 import -silent -window "$WINDOW" -depth 8 "ppm:$1" 2>/dev/null
-}
-
-# Takes screenshots until the checker passes one (60 s at most).
-wait_for_picture() {  # $1 = what, then the checker's arguments after the file
-    local what=$1 deadline=$((SECONDS + 60))
-    shift
-    while [ $SECONDS -lt $deadline ]; do
-        if screenshot "$WORK/shot.ppm" &&
-            python3 "$CHECK" "$1" "$WORK/shot.ppm" "${@:2}" >"$WORK/check.out"; then
-            return 0
-        fi
-        sleep 0.3
-    done
-    cp "$WORK/shot.ppm" "/tmp/zintavo-wine-$CASE.ppm" 2>/dev/null
-    cat "$WORK/check.out" >&2
-    fail "$what (last picture: /tmp/zintavo-wine-$CASE.ppm)"
-}
-
-newest_log() { ls -t "$1"/*.log 2>/dev/null | head -n1; }
-
-# The override-redirect windows mapped on the display (tooltips, drop-downs).
-popup_windows() {
-    local id
-    for id in $(xwininfo -root -children | sed -n 's/^ *\(0x[0-9a-f]*\) .*/\1/p'); do
-        xwininfo -id "$id" 2>/dev/null | grep -q 'Override Redirect State: yes' || continue
-        xwininfo -id "$id" 2>/dev/null | grep -q 'Map State: IsViewable' && echo "$id"
-    done
 }
