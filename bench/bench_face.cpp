@@ -6,6 +6,7 @@
 #include "face/meter_face.h"
 #include "qt/qt_drawing_surfaces.h"
 #include "settings/settings.h"
+#include "support/reading_builder.h"
 
 namespace {
 
@@ -28,13 +29,12 @@ void faceRepaint(benchmark::State& state, int function, int count, bool negative
     face.linkSpriteVisible = true;
     Settings settings;
     SystemClock clock;
-    MeterReading reading;
-    reading.setFunction(static_cast<std::uint8_t>(function));
-    reading.setRange(3);
-    reading.setCount(static_cast<std::uint16_t>(count));
-    reading.setNegative(negative);
-    reading.setHold(true);
-    reading.setRelative(true);
+    const MeterReading reading = makeReading({.function = function,
+                                              .range = 3,
+                                              .count = count,
+                                              .negative = negative,
+                                              .hold = true,
+                                              .relative = true});
     for (auto _ : state) {
         // The bookkeeping runs once per tick, the paint once per redraw.
         updateMeterFace(reading, face, settings);

@@ -13,6 +13,7 @@
 #include "support/fake_thread_starter.h"
 #include "support/null_session_window.h"
 #include "support/platform_journal_files.h"
+#include "support/reading_builder.h"
 #include "support/scratch_folder.h"
 
 namespace {
@@ -51,12 +52,8 @@ void frameToLoggedSample(benchmark::State& state, bool journal) {
     Pipeline pipeline(journal);
     std::vector<std::array<std::uint8_t, kFrameSize>> frames;
     for (std::uint16_t count = 0; count < 1000; ++count) {
-        MeterReading r;
-        r.setFunction(1);
-        r.setRange(3);
-        r.setCount(static_cast<std::uint16_t>(count * 37 % 42000));
-        r.setNegative(count % 3 == 0);
-        frames.push_back(packFrame(r));
+        frames.push_back(packFrame(makeReading(
+            {.function = 1, .range = 3, .count = count * 37 % 42000, .negative = count % 3 == 0})));
     }
     std::size_t next = 0;
     for (auto _ : state) {

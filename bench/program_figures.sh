@@ -36,13 +36,10 @@ mkdir -p "$XDG_CONFIG_HOME/Vorrelind" "$XDG_DATA_HOME" "$XDG_RUNTIME_DIR"
 chmod 700 "$XDG_RUNTIME_DIR"
 cp "$BIN/zintavo" "$WORK/zintavo"
 
-exec 3>"$WORK/display"
-Xvfb -displayfd 3 -screen 0 1280x1024x24 -nolisten tcp -noreset >/dev/null 2>&1 &
-XVFB=$!
-PIDS+=($!)
-exec 3>&-
-for _ in $(seq 100); do [ -s "$WORK/display" ] && break; sleep 0.1; done
-export DISPLAY=":$(head -n1 "$WORK/display")"
+track_pid() { PIDS+=("$@"); }
+source "$(dirname "$0")/../tests/support/display_kit.sh"
+start_display || { echo "no virtual display" >&2; exit 1; }
+XVFB=$DISPLAY_PID
 
 now_ms() { echo $(($(date +%s%N) / 1000000)); }
 

@@ -16,11 +16,6 @@ std::string windows1252ToUtf8(std::string_view text);
 // The Windows-1252 bytes of a UTF-16 text, or nothing when a character has no byte.
 std::optional<std::string> utf16ToWindows1252(std::u16string_view text);
 
-// True when every character of the text can be stored in the log unchanged.
-inline bool isWindows1252Representable(std::u16string_view text) {
-    return utf16ToWindows1252(text).has_value();
-}
-
 // The C0 controls, DEL, and the five undefined bytes (which read as C1
 // controls): bytes that no tag or log line ever holds.
 inline bool isControlByte(char c) {

@@ -87,5 +87,5 @@ void decodeFrame(MeterPort& port, const std::uint8_t* bytes, std::size_t length)
     const auto decoded = unpackFrame(std::span(bytes, length));
     if (!decoded) return;
     port.reading = *decoded;
-    if (port.listener != nullptr) port.listener->onMeterReading();
+    if (port.listener != nullptr) port.listener->onMeterReading(port.reading);
 }

@@ -8,10 +8,11 @@
 #include "link/meter_reading.h"
 #include "link/serial_device.h"
 
-// Told synchronously of every valid frame; reads MeterPort::reading in place.
+// Told synchronously of every valid frame, handed MeterPort::reading, the
+// stored reading, which interpreting it may rewrite (a no-reading record).
 class ReadingListener {
   public:
-    virtual void onMeterReading() = 0;
+    virtual void onMeterReading(MeterReading& reading) = 0;
 
   protected:
     ~ReadingListener() = default;

@@ -91,9 +91,9 @@ void MeterSession::tick(ScreenPoint cursor, const ScreenRect& chart) {
     if (update.textChanged) window_.showStatistics(statistics_.text());
 }
 
-void MeterSession::onMeterReading() {
+void MeterSession::onMeterReading(MeterReading& reading) {
     face_.linkSpriteVisible = port_.linkActivity != 0 && !face_.linkSpriteVisible;
-    if (std::optional<LoggedReading> logged = decideLogging(port_.reading, services_.clock)) {
+    if (std::optional<LoggedReading> logged = decideLogging(reading, services_.clock)) {
         journal_.appendReading(logged->line);
         checkJournal();
         // It follows the records still to be put back: the replay reads it

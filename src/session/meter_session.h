@@ -150,15 +150,12 @@ class MeterSession final : private ReadingListener, private LinkOwner {
     const ChartView& chartView() const { return view_; }
     MeterFaceState& faceState() { return face_; }
     MeterPort& meterPort() { return port_; }
-    MeterLink& meterLink() { return link_; }
     PortDetection& detection() { return detection_; }
-    const PortList& portList() const { return portList_; }
-    std::string_view statisticsText() const { return statistics_.text(); }
     bool started() const { return started_; }
 
   private:
     // ReadingListener: a valid frame arrived on the main link.
-    void onMeterReading() override;
+    void onMeterReading(MeterReading& reading) override;
     // LinkOwner
     void writeSettings() override;
     void showDetectedPort() override;

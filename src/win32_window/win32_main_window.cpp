@@ -9,8 +9,8 @@
 #include <vector>
 
 #include "history/windows1252.h"
-#include "session/window_placement.h"
 #include "win32_window/win32_resource_ids.h"
+#include "window_layout/window_placement.h"
 
 namespace {
 

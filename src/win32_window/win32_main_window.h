@@ -6,9 +6,9 @@
 #include <string>
 
 #include "session/meter_session.h"
-#include "session/window_layout.h"
 #include "win32/win32_gdiplus_canvas.h"
 #include "win32_window/win32_reading_list.h"
+#include "window_layout/window_layout.h"
 
 // The program's one window on Windows: the dialog of resource 104, its
 // controls laid out by the shared layout rules, showing the session and

@@ -11,7 +11,7 @@
 #include "history/tag_edit.h"
 #include "history/windows1252.h"
 #include "session/meter_session.h"
-#include "session/window_layout.h"
+#include "window_layout/window_layout.h"
 
 namespace {
 

@@ -24,7 +24,7 @@ command -v xdotool >/dev/null || skip "xdotool is not installed"
 # Polls the command until it succeeds; false once $1 seconds have passed.
 # The work folder, and everything the case starts or mounts, go when it ends.
 source "$(dirname "${BASH_SOURCE[0]}")/../support/cleanup_kit.sh"
-source "$(dirname "${BASH_SOURCE[0]}")/../support/window_manager_kit.sh"
+source "$(dirname "${BASH_SOURCE[0]}")/../support/display_kit.sh"
 make_work
 chmod 755 "$WORK"
 # Whatever a case runs as another user comes from here, not from a checkout
@@ -35,39 +35,6 @@ SIM=$WORK/$(basename "$SIM")
 export LSAN_OPTIONS="suppressions=$WORK/lsan.supp:print_suppressions=0"
 # The user the program runs as (changed by the unwritable-folder case).
 AS_USER=()
-
-start_display() {
-    # Xvfb picks a free display number and writes it to fd 3 once it listens.
-    # -noreset: by default the server resets whenever its last client leaves,
-    # and a program connecting during the reset is refused (Qt then aborts), so
-    # a case that closes the program and starts it again would fail at random.
-    # The display is checked before use and started again if it is not there.
-    local attempt pid
-    for attempt in 1 2 3; do
-        : >"$WORK/display"
-        exec 3>"$WORK/display"
-        Xvfb -displayfd 3 -screen 0 1280x1024x24 -nolisten tcp -noreset -ac >"$WORK/xvfb.log" 2>&1 &
-        pid=$!
-        track_pid $pid
-        exec 3>&-
-        for _ in $(seq 100); do
-            [ -s "$WORK/display" ] && break
-            kill -0 "$pid" 2>/dev/null || break
-            sleep 0.1
-        done
-        if [ -s "$WORK/display" ]; then
-            export DISPLAY=":$(head -n1 "$WORK/display")"
-            for _ in $(seq 50); do
-                xdotool getdisplaygeometry >/dev/null 2>&1 && return 0
-                kill -0 "$pid" 2>/dev/null || break
-                sleep 0.1
-            done
-        fi
-        kill "$pid" 2>/dev/null
-        echo "Xvfb attempt $attempt did not give a usable display" >&2
-    done
-    skip "Xvfb did not start"
-}
 
 # A home for one user: settings with the simulator's port, data folder, executable.
 prepare_home() {  # $1 = folder, $2 = Port setting
@@ -137,9 +104,6 @@ press_escape() {
     xdotool key --clearmodifiers Escape
 }
 
-# The newest log in a folder.
-newest_log() { ls -t "$1"/*.log 2>/dev/null | head -n1; }
-
 # Every line is one scripted reading, in the script's order, CR LF ended. A
 # new run starts the script afresh: its first line ($3, counted from 1) may
 # follow any other.
@@ -180,7 +144,7 @@ run_once() {  # $1 = home, $2 = how to end (escape|term)
 
 # Starts the virtual display and runs the case named on the command line.
 run_case() {
-    start_display
+    start_display || skip "Xvfb did not start"
     "case_$CASE" || exit 1
     echo "PASSED: $CASE"
 }

@@ -4,41 +4,10 @@
 source "$(dirname "$0")/lib.sh"
 
 CHECK="$(dirname "$0")/screen_check.py"
+PICTURES=/tmp/zintavo-visual
 command -v import >/dev/null || skip "ImageMagick's import is not installed"
 command -v xwininfo >/dev/null || skip "xwininfo is not installed"
 command -v python3 >/dev/null || skip "python3 is not installed"
-
-# A screenshot of the program's window (its client area: there is no window
-# manager) as a binary PPM.
-screenshot() {  # $1 = output file
-    import -silent -window "$WINDOW" -depth 8 "ppm:$1" 2>/dev/null
-}
-
-# Takes screenshots until the checker passes one; each check may take a while
-# on a busy machine, so the limit is in seconds rather than tries.
-wait_for_picture() {  # $1 = what, then the checker's arguments after the file
-    local what=$1 deadline=$((SECONDS + 60))
-    shift
-    while [ $SECONDS -lt $deadline ]; do
-        if screenshot "$WORK/shot.ppm" &&
-            python3 "$CHECK" "$1" "$WORK/shot.ppm" "${@:2}" >"$WORK/check.out"; then
-            return 0
-        fi
-        sleep 0.2
-    done
-    cp "$WORK/shot.ppm" "/tmp/zintavo-visual-$CASE.ppm" 2>/dev/null
-    cat "$WORK/check.out"
-    fail "$what (last picture: /tmp/zintavo-visual-$CASE.ppm)"
-}
-
-# The mapped override-redirect windows on the display (tooltips, pop-ups).
-popup_windows() {
-    local id
-    for id in $(xwininfo -root -children | sed -n 's/^ *\(0x[0-9a-f]*\) .*/\1/p'); do
-        xwininfo -id "$id" 2>/dev/null | grep -q 'Override Redirect State: yes' || continue
-        xwininfo -id "$id" 2>/dev/null | grep -q 'Map State: IsViewable' && echo "$id"
-    done
-}
 
 # DC volts, range 3, count 12345 (123.45 V), first positive then negative; the
 # script repeats, so both pictures keep coming back.

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "history/sample_history.h"
+#include "support/reading_builder.h"
 
 namespace {
 
@@ -16,31 +17,19 @@ struct CountingClock final : Clock {
     }
 };
 
-MeterReading reading(std::uint8_t function, std::uint8_t subfunction, std::uint8_t range,
-                     std::uint16_t count, bool negative = false, bool hold = false) {
-    MeterReading r;
-    r.setFunction(function);
-    r.setSubfunction(subfunction);
-    r.setRange(range);
-    r.setCount(count);
-    r.setNegative(negative);
-    r.setHold(hold);
-    return r;
-}
-
 TEST(DecideLogging, LogsOnlyHeldFreeInRangeReadings) {
     const struct {
         const char* name;
         MeterReading r;
         bool logged;
     } cases[] = {
-        {"resistance 41999", reading(3, 0, 0, 41999), true},
-        {"resistance 42000", reading(3, 0, 0, 42000), false},
-        {"diode 20000", reading(3, 1, 0, 20000), false},
-        {"temperature 2400", reading(4, 0, 0, 2400), false},
-        {"held", reading(1, 0, 3, 345, false, true), false},
-        {"no reading yet", reading(10, 0, 2, 100), false},
-        {"uA at full count", reading(8, 0, 2, 65535), true},
+        {"resistance 41999", makeReading(3, 0, 0, 41999), true},
+        {"resistance 42000", makeReading(3, 0, 0, 42000), false},
+        {"diode 20000", makeReading(3, 1, 0, 20000), false},
+        {"temperature 2400", makeReading(4, 0, 0, 2400), false},
+        {"held", makeReading(1, 0, 3, 345, false, true), false},
+        {"no reading yet", makeReading(10, 0, 2, 100), false},
+        {"uA at full count", makeReading(8, 0, 2, 65535), true},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
@@ -53,7 +42,7 @@ TEST(DecideLogging, LogsOnlyHeldFreeInRangeReadings) {
 }
 
 TEST(DecideLogging, LineValueAndTimeComeFromOneClockReading) {
-    MeterReading stored = reading(1, 0, 3, 12, true);
+    MeterReading stored = makeReading(1, 0, 3, 12, true);
     CountingClock clock;
     const auto logged = decideLogging(stored, clock);
     ASSERT_TRUE(logged);

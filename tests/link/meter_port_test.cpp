@@ -30,8 +30,8 @@ struct RecordingListener : ReadingListener {
     MeterPort* port = nullptr;
     std::vector<std::uint16_t> counts;
     std::vector<std::int32_t> activity;
-    void onMeterReading() override {
-        counts.push_back(port->reading.count());
+    void onMeterReading(MeterReading& reading) override {
+        counts.push_back(reading.count());
         activity.push_back(port->linkActivity);
     }
 };

@@ -11,6 +11,7 @@
 #include "history/log_format.h"
 #include "history/recovery_journal.h"
 #include "support/memory_journal_file.h"
+#include "support/reading_builder.h"
 #include "support/session_rig.h"
 #include "support/temp_dir.h"
 
@@ -18,18 +19,6 @@ namespace {
 
 namespace fs = std::filesystem;
 using Calls = std::vector<std::string>;
-
-MeterReading makeReading(std::uint8_t function, std::uint8_t subfunction, std::uint8_t range,
-                         std::uint16_t count, bool negative = false, bool hold = false) {
-    MeterReading r;
-    r.setFunction(function);
-    r.setSubfunction(subfunction);
-    r.setRange(range);
-    r.setCount(count);
-    r.setNegative(negative);
-    r.setHold(hold);
-    return r;
-}
 
 const MeterReading kVolts = makeReading(1, 0, 3, 345);  // 3.45 VDC
 const std::string kVoltsLine = " 3/07/2021  2:05:09PM    3.45 VDC";

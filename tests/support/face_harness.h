@@ -8,33 +8,9 @@
 #include "drawing/recording_canvas.h"
 #include "face/meter_face.h"
 #include "face/meter_face_state.h"
-#include "link/meter_reading.h"
 #include "settings/settings.h"
+#include "support/reading_builder.h"
 #include "time/clock.h"
-
-struct ReadingSpec {
-    int function = 1;
-    int subfunction = 0;
-    int range = 0;
-    int count = 0;
-    bool negative = false;
-    bool hold = false;
-    bool relative = false;
-    bool manualRange = false;
-};
-
-inline MeterReading makeReading(const ReadingSpec& s) {
-    MeterReading r;
-    r.setFunction(static_cast<std::uint8_t>(s.function));
-    r.setSubfunction(static_cast<std::uint8_t>(s.subfunction));
-    r.setRange(static_cast<std::uint8_t>(s.range));
-    r.setCount(static_cast<std::uint16_t>(s.count));
-    r.setNegative(s.negative);
-    r.setHold(s.hold);
-    r.setRelative(s.relative);
-    r.setManualRange(s.manualRange);
-    return r;
-}
 
 // Everything one face update and repaint read and write, fresh for each test.
 struct FaceHarness {

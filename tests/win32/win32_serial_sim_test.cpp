@@ -119,9 +119,8 @@ TEST(SimRawBytes, ArriveUntranslatedAndTheHangUpIsReported) {
 }
 
 struct Collector final : ReadingListener {
-    MeterPort* port = nullptr;
     std::vector<std::uint16_t> counts;
-    void onMeterReading() override { counts.push_back(port->reading.count()); }
+    void onMeterReading(MeterReading& reading) override { counts.push_back(reading.count()); }
 };
 
 TEST(SimFrames, MeterPortDecodesEveryFrameAndClosesWhenTheSimulatorEnds) {
@@ -132,7 +131,6 @@ TEST(SimFrames, MeterPortDecodesEveryFrameAndClosesWhenTheSimulatorEnds) {
     Win32SerialDevice device;
     Collector collector;
     MeterPort link(device, &collector);
-    collector.port = &link;
     ASSERT_TRUE(link.open(port, 2400));
     // Held: another window or probe finds the port busy, not missing.
     Win32SerialDevice rival;

@@ -31,9 +31,9 @@ bool LogSession::write(std::string_view text) {
     return !outputFailed_;
 }
 
-void LogSession::onMeterReading() {
+void LogSession::onMeterReading(MeterReading& reading) {
     if (finished()) return;
-    const auto logged = decideLogging(port_->reading, clock_);
+    const auto logged = decideLogging(reading, clock_);
     if (!logged) return;
     if (options_.format == LogOptions::Format::csv) {
         if (!write(formatCsvRecord(*logged, {}))) return;
@@ -67,14 +67,12 @@ bool LogSession::finished() const {
 int LogSession::runStream(StreamDevice& device) {
     startOutput();
     MeterPort port(device, this);
-    port_ = &port;
     port.open(1, settings_.baud);
     for (;;) {
         const auto fill = device.fill(kTick);
         port.receive();
         if (fill == StreamDevice::Fill::end || finished() || stopRequested_()) break;
     }
-    port_ = nullptr;
     if (outputFailed_) notes_ << "zintavo-log: cannot write the output" << std::endl;
     return outputFailed_ ? 1 : 0;
 }
@@ -82,7 +80,6 @@ int LogSession::runStream(StreamDevice& device) {
 int LogSession::runPort(SerialDevice& device, PortDetection& detection) {
     startOutput();
     MeterPort port(device, this);
-    port_ = &port;
     MeterLink link(port, settings_, detection, *this);
     link.start();
     if (settings_.port != 0) link.openChosenPort();
@@ -100,7 +97,6 @@ int LogSession::runPort(SerialDevice& device, PortDetection& detection) {
     }
     detection.abandon();
     port.close();
-    port_ = nullptr;
     if (outputFailed_) {
         notes_ << "zintavo-log: cannot write the output" << std::endl;
         status = 1;

@@ -42,7 +42,7 @@ class LogSession final : public ReadingListener, public LinkOwner {
 
     std::uint64_t linesWritten() const { return lines_; }
 
-    void onMeterReading() override;
+    void onMeterReading(MeterReading& reading) override;
     // The logger keeps the settings to itself: nothing is ever saved.
     void writeSettings() override {}
     void showDetectedPort() override;
@@ -59,7 +59,6 @@ class LogSession final : public ReadingListener, public LinkOwner {
     std::ostream& notes_;
     std::function<bool()> stopRequested_;
     std::chrono::steady_clock::time_point started_;
-    MeterPort* port_ = nullptr;
     Settings settings_;  // only port and baud matter; never loaded or saved
     ReadingList line_;   // one row, formatted as the log file holds it
     std::uint64_t lines_ = 0;

@@ -1,0 +1,15 @@
+# zintavo_layer_folders(OUT [KIND]): the folders of src/ in layer order, as
+# src/layers.txt lists them; with KIND (core, adapters, windows) only those.
+function(zintavo_layer_folders out)
+  set_property(DIRECTORY APPEND PROPERTY CMAKE_CONFIGURE_DEPENDS ${PROJECT_SOURCE_DIR}/src/layers.txt)
+  file(STRINGS ${PROJECT_SOURCE_DIR}/src/layers.txt lines REGEX "^[a-z]")
+  set(folders "")
+  foreach(line ${lines})
+    string(REPLACE " " ";" words "${line}")
+    list(POP_FRONT words kind)
+    if(ARGC EQUAL 1 OR kind STREQUAL ARGV1)
+      list(APPEND folders ${words})
+    endif()
+  endforeach()
+  set(${out} ${folders} PARENT_SCOPE)
+endfunction()
