@@ -264,13 +264,11 @@ void GdiplusCanvas::clipTo(int left, int top, int right, int bottom) {
     clipTop_ = std::clamp(top, 0, deviceHeight_);
     clipRight_ = std::clamp(right, clipLeft_, deviceWidth_);
     clipBottom_ = std::clamp(bottom, clipTop_, deviceHeight_);
-    // The library's clip is set in device pixels, outside the scale.
-    GpGraphics* graphics = G(graphics_);
-    GdipResetWorldTransform(graphics);
-    GdipSetClipRectI(graphics, clipLeft_, clipTop_, clipRight_ - clipLeft_, clipBottom_ - clipTop_,
-                     Gdiplus::CombineModeReplace);
-    if (scale_ != 1.0f)
-        GdipScaleWorldTransform(graphics, scale_, scale_, Gdiplus::MatrixOrderPrepend);
+    // The library takes the clip in the logical pixels its scale maps.
+    const auto logical = [this](int device) { return static_cast<REAL>(device) / scale_; };
+    GdipSetClipRect(G(graphics_), logical(clipLeft_), logical(clipTop_),
+                    logical(clipRight_ - clipLeft_), logical(clipBottom_ - clipTop_),
+                    Gdiplus::CombineModeReplace);
 }
 
 void GdiplusCanvas::blendRect(int x, int y, int w, int h, std::uint32_t premultiplied) {
