@@ -60,8 +60,9 @@ void MeterSession::start() {
         restartJournal();
     }
     if (list_.rowCount() > 0) {
-        window_.rowsAppended(list_.rowCount());
-        window_.scrollToRow(list_.rowCount() - 1);
+        shownRows_ = list_.rowCount();
+        window_.rowsAppended(shownRows_);
+        window_.scrollToRow(shownRows_ - 1);
     }
     updateFace();
     shownLook_ = faceLook(port_.reading, face_, settings_);
@@ -82,13 +83,41 @@ void MeterSession::tick(ScreenPoint cursor, const ScreenRect& chart) {
     replayPiece();
     writeOutOrphans();
     link_.tick();
+    showListChanges();
     updateFace();
     faceTick(face_, static_cast<std::uint32_t>(port_.linkActivity));
     showFaceChanges();
 
     const SelectionUpdate update = updateSelection(view_, statistics_, *history_, cursor, chart);
-    if (update.redraw) window_.redrawChartNow();
+    // A redraw at once takes the readings' changes with it.
+    if (update.redraw) {
+        window_.redrawChartNow();
+    } else if (chartStale_) {
+        window_.invalidateChart();
+    }
+    chartStale_ = false;
     if (update.textChanged) window_.showStatistics(statistics_.text());
+}
+
+void MeterSession::showListChanges() {
+    if (list_.rowCount() > shownRows_) {
+        shownRows_ = list_.rowCount();
+        window_.rowsAppended(shownRows_);
+        if (followsNewReadings()) {
+            selectRow(shownRows_ - 1);
+            // The newest reading is followed without a span marked on the chart.
+            if (readingsArrived_) {
+                view_.firstMarker = 0;
+                view_.secondMarker = 0;
+            }
+        }
+    }
+    readingsArrived_ = false;
+    if (!scrollBarStale_) return;
+    scrollBarStale_ = false;
+    const ScrollBarState state =
+        scrollBarState(view_, chartWidth_, static_cast<int>(history_->count()));
+    if (state != shownScrollBar_) updateScrollBar();
 }
 
 void MeterSession::onMeterReading(MeterReading& reading) {
@@ -102,22 +131,18 @@ void MeterSession::onMeterReading(MeterReading& reading) {
         addReadingLine(std::move(logged->line));
         history_->append(logged->value, logged->timeOfDay, false);
         ++listChanges_;
-        updateScrollBar();
+        scrollBarStale_ = true;
         saveAndClearWhenFull();
         shiftMarkers(view_);
     }
+    // MIN and MAX follow every reading; what they look like is shown once a tick.
     updateFace();
-    showFaceChanges();
-    window_.invalidateChart();
+    chartStale_ = true;
 }
 
 void MeterSession::addReadingLine(std::string line) {
-    const std::size_t row = list_.appendRow({}, std::move(line));
-    window_.rowsAppended(list_.rowCount());
-    if (!followsNewReadings()) return;
-    selectRow(row);
-    view_.firstMarker = 0;
-    view_.secondMarker = 0;
+    list_.appendRow({}, std::move(line));
+    readingsArrived_ = true;
 }
 
 bool MeterSession::followsNewReadings() const {
@@ -146,15 +171,10 @@ void MeterSession::saveAndClearWhenFull() {
 
 bool MeterSession::replayPiece() {
     if (!replay_) return false;
-    const std::size_t before = list_.rowCount();
     const ReplayedPiece piece = journal_.replayPiece(*replay_, firstJournalRow_, list_, *history_);
     ++listChanges_;
-    if (list_.rowCount() > before) {
-        window_.rowsAppended(list_.rowCount());
-        if (followsNewReadings()) selectRow(list_.rowCount() - 1);
-    }
-    updateScrollBar();
-    window_.invalidateChart();
+    scrollBarStale_ = true;
+    chartStale_ = true;
     if (piece.full) {
         if (savePiece(true)) clearHistory();
         return true;
@@ -200,6 +220,7 @@ void MeterSession::clearHistory() {
     history_->reset();
     resetMinMax(face_);
     resetScale(view_);
+    shownRows_ = 0;
     window_.listEmptied();
 }
 
@@ -208,7 +229,8 @@ void MeterSession::updateFace() {
 }
 
 void MeterSession::updateScrollBar() {
-    window_.showScrollBar(scrollBarState(view_, chartWidth_, static_cast<int>(history_->count())));
+    shownScrollBar_ = scrollBarState(view_, chartWidth_, static_cast<int>(history_->count()));
+    window_.showScrollBar(shownScrollBar_);
 }
 
 void MeterSession::showFaceChanges() {

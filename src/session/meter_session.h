@@ -184,6 +184,10 @@ class MeterSession final : private ReadingListener, private LinkOwner {
     // Empties the list, the ring, MIN/MAX and the chart's scale.
     void clearHistory();
     void updateFace();
+    // The list's new rows in one go (count, then the newest selected when the
+    // view follows) and the scroll bar when it changed: once a tick however
+    // many readings arrived in it.
+    void showListChanges();
     void updateScrollBar();
     // Asks the window to redraw the parts of the face that now look different,
     // and the clock line when the second it shows has passed.
@@ -219,8 +223,13 @@ class MeterSession final : private ReadingListener, private LinkOwner {
     SelectionStatistics statistics_;
     RowLabelSource rowLabel_;  // the chart's tag texts, from the list
 
-    FaceLook shownLook_;       // the face as the window was last asked to show it
-    LocalDateTime shownTime_;  // the clock it shows
+    FaceLook shownLook_;             // the face as the window was last asked to show it
+    LocalDateTime shownTime_;        // the clock it shows
+    std::size_t shownRows_ = 0;      // the rows the window's list was told of
+    ScrollBarState shownScrollBar_;  // the scroll bar it was last told of
+    bool scrollBarStale_ = false;    // readings arrived: the bar may have changed
+    bool chartStale_ = false;        // readings arrived: the chart is redrawn this tick
+    bool readingsArrived_ = false;   // rows of new readings (not of a replay) this tick
     int faceWidth_ = 0;
     int faceHeight_ = 0;
     int chartWidth_ = 0;

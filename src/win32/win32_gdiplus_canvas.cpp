@@ -178,6 +178,8 @@ GdiplusCanvas::GdiplusCanvas(int deviceWidth, int deviceHeight, float scale,
     if (deviceWidth <= 0 || deviceHeight <= 0) return;
     deviceWidth_ = deviceWidth;
     deviceHeight_ = deviceHeight;
+    clipRight_ = deviceWidth;
+    clipBottom_ = deviceHeight;
     logicalWidth_ = static_cast<int>(std::lround(static_cast<float>(deviceWidth) / scale_));
     logicalHeight_ = static_cast<int>(std::lround(static_cast<float>(deviceHeight) / scale_));
 
@@ -256,12 +258,25 @@ void GdiplusCanvas::flush() const {
     if (graphics_ != nullptr) GdipFlush(G(graphics_), Gdiplus::FlushIntentionSync);
 }
 
+void GdiplusCanvas::clipTo(int left, int top, int right, int bottom) {
+    if (!usable()) return;
+    clipLeft_ = std::clamp(left, 0, deviceWidth_);
+    clipTop_ = std::clamp(top, 0, deviceHeight_);
+    clipRight_ = std::clamp(right, clipLeft_, deviceWidth_);
+    clipBottom_ = std::clamp(bottom, clipTop_, deviceHeight_);
+    // The library takes the clip in the logical pixels its scale maps.
+    const auto logical = [this](int device) { return static_cast<REAL>(device) / scale_; };
+    GdipSetClipRect(G(graphics_), logical(clipLeft_), logical(clipTop_),
+                    logical(clipRight_ - clipLeft_), logical(clipBottom_ - clipTop_),
+                    Gdiplus::CombineModeReplace);
+}
+
 void GdiplusCanvas::blendRect(int x, int y, int w, int h, std::uint32_t premultiplied) {
     const int s = integralScale_;
-    const int left = std::clamp(x * s, 0, deviceWidth_);
-    const int right = std::clamp((x + w) * s, 0, deviceWidth_);
-    const int top = std::clamp(y * s, 0, deviceHeight_);
-    const int bottom = std::clamp((y + h) * s, 0, deviceHeight_);
+    const int left = std::clamp(x * s, clipLeft_, clipRight_);
+    const int right = std::clamp((x + w) * s, clipLeft_, clipRight_);
+    const int top = std::clamp(y * s, clipTop_, clipBottom_);
+    const int bottom = std::clamp((y + h) * s, clipTop_, clipBottom_);
     if (left >= right || top >= bottom) return;
     flush();
     for (int row = top; row < bottom; ++row) {
@@ -278,10 +293,12 @@ void GdiplusCanvas::blendRect(int x, int y, int w, int h, std::uint32_t premulti
 void GdiplusCanvas::clear(Argb colour) {
     if (!usable()) return;
     flush();
-    std::fill(
-        bits_,
-        bits_ + static_cast<std::size_t>(deviceWidth_) * static_cast<std::size_t>(deviceHeight_),
-        premultiply(colour));
+    const std::uint32_t fill = premultiply(colour);
+    for (int row = clipTop_; row < clipBottom_; ++row) {
+        std::uint32_t* line =
+            bits_ + static_cast<std::size_t>(row) * static_cast<std::size_t>(deviceWidth_);
+        std::fill(line + clipLeft_, line + clipRight_, fill);
+    }
 }
 
 void GdiplusCanvas::fillRect(int x, int y, int w, int h, Argb colour) {
@@ -318,11 +335,11 @@ void GdiplusCanvas::drawSprite(int dx, int dy, int w, int h, int sx, int sy) {
         for (int row = 0; row < h * k; ++row) {
             const int ty = dy * k + row;
             const int fy = sy * k + row;
-            if (ty < 0 || ty >= deviceHeight_ || fy < 0 || fy >= sheetHeight) continue;
+            if (ty < clipTop_ || ty >= clipBottom_ || fy < 0 || fy >= sheetHeight) continue;
             for (int col = 0; col < w * k; ++col) {
                 const int tx = dx * k + col;
                 const int fx = sx * k + col;
-                if (tx < 0 || tx >= deviceWidth_ || fx < 0 || fx >= sheetWidth) continue;
+                if (tx < clipLeft_ || tx >= clipRight_ || fx < 0 || fx >= sheetWidth) continue;
                 std::uint32_t& to =
                     bits_[static_cast<std::size_t>(ty) * static_cast<std::size_t>(deviceWidth_) +
                           static_cast<std::size_t>(tx)];

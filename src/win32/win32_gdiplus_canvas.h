@@ -86,6 +86,12 @@ class GdiplusCanvas final : public Canvas {
     void drawPolyline(std::span<const PointF> points, const Pen& pen) override;
     void drawText(float x, float y, std::u16string_view text, float size, Argb colour) override;
 
+    // Draws only within the device-pixel rectangle [left, right) x [top,
+    // bottom) until clipped again; the rest of the picture stays as it is.
+    void clipTo(int left, int top, int right, int bottom);
+    // Draws on the whole picture again.
+    void unclip() { clipTo(0, 0, deviceWidth_, deviceHeight_); }
+
     // Copies the device-pixel rectangle [left, right) x [top, bottom) of the
     // picture to the same place of `hdc` (an HDC).
     void copyTo(void* hdc, int left, int top, int right, int bottom) const;
@@ -108,6 +114,11 @@ class GdiplusCanvas final : public Canvas {
     int sheetScale_ = 1;
     bool exactSprites_ = true;  // sheet pixels land 1:1 on device pixels
     int integralScale_ = 1;     // the scale when it is a whole number, else 0
+    // Where drawing reaches, in device pixels: the whole picture unless clipped.
+    int clipLeft_ = 0;
+    int clipTop_ = 0;
+    int clipRight_ = 0;
+    int clipBottom_ = 0;
 
     void* dib_ = nullptr;       // HBITMAP
     void* memoryDc_ = nullptr;  // HDC holding the DIB for copies

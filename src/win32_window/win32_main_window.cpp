@@ -176,7 +176,15 @@ void Win32MainWindow::initialise(HWND hwnd) {
 INT_PTR Win32MainWindow::handle(UINT message, WPARAM wParam, LPARAM lParam) {
     switch (message) {
         case WM_TIMER:
-            if (wParam == kTimerId) session_.tick(cursor(), chartScreenRect());
+            // The cursor and the chart's place matter only during a drag;
+            // asking for them is a round trip to the window system.
+            if (wParam == kTimerId) {
+                if (session_.dragging()) {
+                    session_.tick(cursor(), chartScreenRect());
+                } else {
+                    session_.tick({}, {});
+                }
+            }
             return TRUE;
         case WM_DRAWITEM:
             drawItem(*reinterpret_cast<const DRAWITEMSTRUCT*>(lParam));
@@ -438,9 +446,12 @@ void Win32MainWindow::makeSurfaces() {
     const bool twice = scale_ >= 1.5f && sheet2x_.valid();
     const GdiplusImage* sheet = twice ? &sheet2x_ : &sheet_;
     if (!faceSurface_ || faceSurface_->deviceWidth() != face.right ||
-        faceSurface_->deviceHeight() != face.bottom)
+        faceSurface_->deviceHeight() != face.bottom) {
         faceSurface_ =
             std::make_unique<GdiplusCanvas>(face.right, face.bottom, scale_, sheet, twice ? 2 : 1);
+        // A new surface holds nothing yet: its first paint draws all of it.
+        InvalidateRect(face_, nullptr, FALSE);
+    }
     if (!chartSurface_ || chartSurface_->deviceWidth() != chart.right ||
         chartSurface_->deviceHeight() != chart.bottom)
         chartSurface_ = std::make_unique<GdiplusCanvas>(chart.right, chart.bottom, scale_);
@@ -460,18 +471,24 @@ void Win32MainWindow::drawItem(const DRAWITEMSTRUCT& item) {
         drawPortEntry(item);
         return;
     }
-    GdiplusCanvas* surface = nullptr;
-    if (item.CtlID == ZINTAVO_FACE_PANEL) {
-        if (faceSurface_) session_.renderFace(*faceSurface_);
-        surface = faceSurface_.get();
-    } else if (item.CtlID == ZINTAVO_CHART_PANEL) {
-        if (chartSurface_) session_.renderChart(*chartSurface_);
-        surface = chartSurface_.get();
-    }
-    if (surface == nullptr) return;
     // Only what the window system asked for reaches the screen.
     RECT needed{};
     if (GetClipBox(item.hDC, &needed) == NULLREGION) return;
+    GdiplusCanvas* surface = nullptr;
+    if (item.CtlID == ZINTAVO_FACE_PANEL) {
+        // The face's surface is kept between paints and the session asks for
+        // every part whose look changed: only those parts are drawn again.
+        surface = faceSurface_.get();
+        if (surface == nullptr) return;
+        surface->clipTo(needed.left, needed.top, needed.right, needed.bottom);
+        session_.renderFace(*surface);
+        surface->unclip();
+    } else if (item.CtlID == ZINTAVO_CHART_PANEL) {
+        surface = chartSurface_.get();
+        if (surface == nullptr) return;
+        session_.renderChart(*surface);
+    }
+    if (surface == nullptr) return;
     surface->copyTo(item.hDC, needed.left, needed.top, needed.right, needed.bottom);
 }
 

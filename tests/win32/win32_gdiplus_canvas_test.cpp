@@ -44,21 +44,36 @@ TEST(GdiplusCanvas, ScaledDrawingCoversItsDevicePixels) {
     };
     struct Case {
         const char* what;
-        void (*draw)(Canvas&);
+        void (*draw)(GdiplusCanvas&);
         std::vector<Probe> probes;
     };
     const Case cases[] = {
         {"translucent clear",
-         [](Canvas& c) { c.clear(0x80FF0000); },
+         [](GdiplusCanvas& c) { c.clear(0x80FF0000); },
          {{0, 0, 0x80800000}, {79, 59, 0x80800000}}},
         {"whole rectangle",
-         [](Canvas& c) { c.fillRect(2, 3, 4, 5, kGreen); },
+         [](GdiplusCanvas& c) { c.fillRect(2, 3, 4, 5, kGreen); },
          {{4, 6, kGreen}, {11, 15, kGreen}, {12, 6, kWhite}, {3, 6, kWhite}}},
         {"line along a row",
-         [](Canvas& c) {
+         [](GdiplusCanvas& c) {
              c.drawLine(2, 3, 5, 3, Pen{kGreen, false});
          },
          {{4, 6, kGreen}, {11, 7, kGreen}, {12, 6, kWhite}, {4, 8, kWhite}, {4, 5, kWhite}}},
+        {"clipped, by the canvas and by the library",
+         [](GdiplusCanvas& c) {
+             c.clipTo(6, 6, 12, 12);
+             c.clear(kGreen);
+             c.clipTo(14, 6, 20, 12);
+             c.fillRectF(0.5f, 0.5f, 30.0f, 20.0f, kGreen);
+         },
+         {{6, 6, kGreen},
+          {11, 11, kGreen},
+          {14, 6, kGreen},
+          {19, 11, kGreen},
+          {5, 6, kWhite},
+          {12, 8, kWhite},
+          {21, 8, kWhite},
+          {16, 12, kWhite}}},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
