@@ -1,6 +1,7 @@
 #include "chart/chart_renderer.h"
 
 #include <array>
+#include <bit>
 #include <cmath>
 #include <cstdio>
 #include <optional>
@@ -42,8 +43,64 @@ struct TimeMark {
 };
 
 struct Pens {
-    Pen grid, data, select, minMax, tag;
+    Pen timeMark, data, select, minMax, tag;
 };
+
+// What a frame shows whatever the samples: the background, the zero line,
+// and four grid lines with their labels above zero and their mirrors below.
+void drawBackground(Canvas& canvas, const ChartScale& scale, float fullScale,
+                    const Settings& settings) {
+    const int width = canvas.width();
+    Pen grid{settings.colorChartGrid, false};
+    char buffer[32];
+    auto text = [&](int x, int y, std::u16string_view s) {
+        canvas.drawText(static_cast<float>(x), static_cast<float>(y), s, ChartRenderer::kTextSize,
+                        settings.colorChartText);
+    };
+    canvas.clear(settings.colorChart);
+
+    std::snprintf(buffer, sizeof buffer, "%6d", 0);
+    text(4, scale.zeroY - 5, AsciiText(buffer).view());
+    canvas.drawLine(kGridLeft, scale.zeroY, width - 1, scale.zeroY, grid);
+    grid.dashed = true;
+
+    // Grid and scale labels: four steps above zero and their mirrors below.
+    const bool unitScale = fullScale == 1.0f;
+    const float step = fullScale * 0.25f;
+    float v = 0.0f;
+    for (int line = 0; line < 4; ++line) {
+        v += step;
+        const int offset = unitScale ? 0 : labelOffset(v);
+        const int whole = truncSaturated(v);
+
+        if (unitScale) {
+            std::snprintf(buffer, sizeof buffer, "%0.2f", static_cast<double>(v));
+        } else {
+            std::snprintf(buffer, sizeof buffer, "%d", whole);
+        }
+        int y = truncSaturated(scale.yOf(v, fullScale));
+        text(offset + 3, y - 5, AsciiText(buffer).view());
+        canvas.drawLine(kGridLeft, y, width - 1, y, grid);
+
+        if (unitScale) {
+            std::snprintf(buffer, sizeof buffer, "%0.2f", static_cast<double>(-v));
+        } else {
+            std::snprintf(buffer, sizeof buffer, "%d", -whole);
+        }
+        y = truncSaturated(scale.yBelow(v, fullScale));
+        text(offset, y - 5, AsciiText(buffer).view());
+        canvas.drawLine(kGridLeft, y, width - 1, y, grid);
+    }
+}
+
+BackgroundKey backgroundKey(int width, int height, float fullScale, bool negativeSeen,
+                            const Settings& settings) {
+    return {{std::uint64_t{std::bit_cast<std::uint32_t>(fullScale)} << 1 | (negativeSeen ? 1U : 0U),
+             std::uint64_t{settings.colorChart} << 32 | settings.colorChartGrid,
+             settings.colorChartText,
+             std::uint64_t{static_cast<std::uint32_t>(width)} << 32 |
+                 static_cast<std::uint32_t>(height)}};
+}
 
 }  // namespace
 
@@ -75,7 +132,8 @@ void ChartRenderer::drawFrame(Canvas& canvas, ChartView& view, const SampleHisto
                               const RowLabelSource& rowLabel) {
     const int width = canvas.width();
     const int height = canvas.height();
-    Pens pens{{settings.colorChartGrid, false},
+    // Time marks are dashed in the grid's colour.
+    Pens pens{{settings.colorChartGrid, true},
               {settings.colorChartData, false},
               {settings.colorChartSelect, false},
               {settings.colorChartMinMax, false},
@@ -86,41 +144,14 @@ void ChartRenderer::drawFrame(Canvas& canvas, ChartView& view, const SampleHisto
         canvas.drawText(static_cast<float>(x), static_cast<float>(y), s, kTextSize, colour);
     };
 
-    canvas.clear(settings.colorChart);
     const ChartScale scale = ChartScale::forHeight(height, view.negativeSeen);
     const float fullScale = view.fullScale;  // the trace may raise it; the rest keeps this one
-
-    std::snprintf(buffer, sizeof buffer, "%6d", 0);
-    text(4, scale.zeroY - 5, AsciiText(buffer).view(), textColour);
-    canvas.drawLine(kGridLeft, scale.zeroY, width - 1, scale.zeroY, pens.grid);
-    pens.grid.dashed = true;
-
-    // Grid and scale labels: four steps above zero and their mirrors below.
-    const bool unitScale = fullScale == 1.0f;
-    const float step = fullScale * 0.25f;
-    float v = 0.0f;
-    for (int line = 0; line < 4; ++line) {
-        v += step;
-        const int offset = unitScale ? 0 : labelOffset(v);
-        const int whole = truncSaturated(v);
-
-        if (unitScale) {
-            std::snprintf(buffer, sizeof buffer, "%0.2f", static_cast<double>(v));
-        } else {
-            std::snprintf(buffer, sizeof buffer, "%d", whole);
-        }
-        int y = truncSaturated(scale.yOf(v, fullScale));
-        text(offset + 3, y - 5, AsciiText(buffer).view(), textColour);
-        canvas.drawLine(kGridLeft, y, width - 1, y, pens.grid);
-
-        if (unitScale) {
-            std::snprintf(buffer, sizeof buffer, "%0.2f", static_cast<double>(-v));
-        } else {
-            std::snprintf(buffer, sizeof buffer, "%d", -whole);
-        }
-        y = truncSaturated(scale.yBelow(v, fullScale));
-        text(offset, y - 5, AsciiText(buffer).view(), textColour);
-        canvas.drawLine(kGridLeft, y, width - 1, y, pens.grid);
+    // The zero line, the grid and the scale labels change only with the
+    // scale, the size and their colours: kept between frames, not drawn again.
+    const BackgroundKey key = backgroundKey(width, height, fullScale, view.negativeSeen, settings);
+    if (!canvas.restoreBackground(key)) {
+        drawBackground(canvas, scale, fullScale, settings);
+        canvas.keepBackground(key);
     }
 
     // Selection markers.
@@ -199,7 +230,7 @@ void ChartRenderer::drawFrame(Canvas& canvas, ChartView& view, const SampleHisto
             if (timeMark) {
                 std::snprintf(buffer, sizeof buffer, "%2d:%02d", timeMark->hour, timeMark->minute);
                 text(x - 12, height - 12, AsciiText(buffer).view(), textColour);
-                canvas.drawLine(x, kMarkTop, x, height - kMarkBottomGap, pens.grid);
+                canvas.drawLine(x, kMarkTop, x, height - kMarkBottomGap, pens.timeMark);
             }
             x -= view.zoom > 0 ? view.zoom : 1;
         }

@@ -22,7 +22,10 @@ using RowLabelSource = std::function<std::u16string(std::size_t row)>;
 
 // Draws the history chart: zero line, grid and scale labels, selection
 // markers, MIN/MAX lines, the trace with its tag and time marks. Keeps the
-// point buffer between frames so that a repaint allocates nothing for it.
+// point buffer between frames so that a repaint allocates nothing for it, and
+// leaves the zero line, grid and labels on the canvas as its kept background
+// (see Canvas::keepBackground), drawn again only when the scale, the size or
+// their colours change.
 class ChartRenderer {
   public:
     static constexpr std::size_t kMaxPoints = 2048;

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <array>
 #include <cstdint>
 #include <span>
 #include <string_view>
@@ -10,6 +11,7 @@ using Argb = std::uint32_t;
 struct PointF {
     float x = 0.0f;
     float y = 0.0f;
+    friend bool operator==(const PointF&, const PointF&) = default;
 };
 
 // A one-pixel pen: solid or dashed.
@@ -58,6 +60,13 @@ void forEachAxisLineRun(int from, int to, bool dashed, RunFunction&& run) {
 
 }  // namespace canvas_rules
 
+// Names a picture a renderer keeps on a canvas to start its frames from: two
+// equal keys stand for the same picture, pixel for pixel.
+struct BackgroundKey {
+    std::array<std::uint64_t, 4> words{};
+    friend bool operator==(const BackgroundKey&, const BackgroundKey&) = default;
+};
+
 // The drawing operations of the two renderers on one off-screen surface.
 // Coordinates are pixels from the surface's top-left corner. Calls on a surface
 // that could not be created do nothing. Every implementation keeps these rules:
@@ -90,4 +99,14 @@ class Canvas {
     // it (side bearing, internal leading, the toolkit's own padding). Never
     // clipped or wrapped.
     virtual void drawText(float x, float y, std::u16string_view text, float size, Argb colour) = 0;
+
+    // Keeps a copy of the whole picture drawn so far under `key`, in place of
+    // any picture kept before. A canvas that keeps none ignores it.
+    virtual void keepBackground(const BackgroundKey& key) { static_cast<void>(key); }
+    // Puts the picture kept under `key` back, wherever the canvas draws, and
+    // says so; false, with nothing drawn, when it keeps none under that key.
+    virtual bool restoreBackground(const BackgroundKey& key) {
+        static_cast<void>(key);
+        return false;
+    }
 };

@@ -39,6 +39,10 @@ class RecordingCanvas final : public Canvas {
     struct Polyline {
         std::vector<PointF> points;
         Pen pen;
+        friend bool operator==(const Polyline& a, const Polyline& b) {
+            return a.points == b.points && a.pen.colour == b.pen.colour &&
+                   a.pen.dashed == b.pen.dashed;
+        }
     };
     struct Text {
         float x, y;
@@ -77,6 +81,19 @@ class RecordingCanvas final : public Canvas {
     void drawText(float x, float y, std::u16string_view text, float size, Argb colour) override {
         calls.emplace_back(Text{x, y, std::u16string(text), size, colour});
     }
+    // A kept background is the calls made so far: putting it back makes them
+    // the calls again, as a kept picture's pixels would be.
+    void keepBackground(const BackgroundKey& key) override {
+        kept_ = calls;
+        keptKey_ = key;
+        keeps = true;
+    }
+    bool restoreBackground(const BackgroundKey& key) override {
+        if (!keeps || key != keptKey_) return false;
+        calls = kept_;
+        ++restores;
+        return true;
+    }
 
     // Every recorded call of type T, in call order.
     template <typename T>
@@ -104,8 +121,12 @@ class RecordingCanvas final : public Canvas {
     void reset() { calls.clear(); }
 
     std::vector<Call> calls;
+    bool keeps = false;  // a background is kept
+    int restores = 0;    // backgrounds put back
 
   private:
+    std::vector<Call> kept_;
+    BackgroundKey keptKey_;
     int width_;
     int height_;
 };

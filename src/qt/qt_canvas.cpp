@@ -6,6 +6,7 @@
 #include <QString>
 #include <QVarLengthArray>
 #include <algorithm>
+#include <cstring>
 
 #include "qt/raster_strips.h"
 
@@ -138,6 +139,26 @@ void QtCanvas::drawText(float x, float y, std::u16string_view text, float size, 
     painter_.setFont(sized.font);
     painter_.setPen(toColor(colour));
     painter_.drawStaticText(QPointF(x, y), layoutOf(s, sized));
+}
+
+void QtCanvas::keepBackground(const BackgroundKey& key) {
+    if (!usable()) return;
+    background_ = image_.copy();
+    backgroundKey_ = key;
+}
+
+bool QtCanvas::restoreBackground(const BackgroundKey& key) {
+    if (!usable() || background_.isNull() || key != backgroundKey_) return false;
+    if (painter_.hasClipping()) {
+        painter_.setCompositionMode(QPainter::CompositionMode_Source);
+        painter_.drawImage(0, 0, background_);
+        painter_.setCompositionMode(QPainter::CompositionMode_SourceOver);
+        return true;
+    }
+    // The two images share size and layout: the copy is one block of memory.
+    std::memcpy(image_.bits(), background_.constBits(),
+                static_cast<std::size_t>(image_.sizeInBytes()));
+    return true;
 }
 
 const QtCanvas::SizedFont& QtCanvas::fontOfSize(float size) {

@@ -29,6 +29,8 @@ class QtCanvas final : public Canvas {
     void drawLine(int x1, int y1, int x2, int y2, const Pen& pen) override;
     void drawPolyline(std::span<const PointF> points, const Pen& pen) override;
     void drawText(float x, float y, std::u16string_view text, float size, Argb colour) override;
+    void keepBackground(const BackgroundKey& key) override;
+    bool restoreBackground(const BackgroundKey& key) override;
 
     // Limits drawing to `area` until the next call; an empty area lifts the limit.
     void clipTo(const QRegion& area);
@@ -60,6 +62,8 @@ class QtCanvas final : public Canvas {
 
     QImage image_;
     QPainter painter_;
+    QImage background_;  // the kept picture, under backgroundKey_
+    BackgroundKey backgroundKey_;
     const QImage* sheet_;
     std::vector<SizedFont> fonts_;
     std::vector<LaidOutText> texts_;

@@ -434,6 +434,26 @@ void GdiplusCanvas::drawText(float x, float y, std::u16string_view text, float s
                    static_cast<GpStringFormat*>(format_), static_cast<GpBrush*>(brush_));
 }
 
+void GdiplusCanvas::keepBackground(const BackgroundKey& key) {
+    if (!usable()) return;
+    flush();
+    background_.assign(bits_, bits_ + static_cast<std::size_t>(deviceWidth_) *
+                                          static_cast<std::size_t>(deviceHeight_));
+    backgroundKey_ = key;
+}
+
+bool GdiplusCanvas::restoreBackground(const BackgroundKey& key) {
+    if (!usable() || background_.empty() || key != backgroundKey_) return false;
+    flush();
+    for (int row = clipTop_; row < clipBottom_; ++row) {
+        const std::size_t start =
+            static_cast<std::size_t>(row) * static_cast<std::size_t>(deviceWidth_);
+        const std::uint32_t* kept = background_.data() + start;
+        std::copy(kept + clipLeft_, kept + clipRight_, bits_ + start + clipLeft_);
+    }
+    return true;
+}
+
 void GdiplusCanvas::copyTo(void* hdc, int left, int top, int right, int bottom) const {
     if (memoryDc_ == nullptr || hdc == nullptr) return;
     left = std::clamp(left, 0, deviceWidth_);

@@ -85,6 +85,8 @@ class GdiplusCanvas final : public Canvas {
     void drawLine(int x1, int y1, int x2, int y2, const Pen& pen) override;
     void drawPolyline(std::span<const PointF> points, const Pen& pen) override;
     void drawText(float x, float y, std::u16string_view text, float size, Argb colour) override;
+    void keepBackground(const BackgroundKey& key) override;
+    bool restoreBackground(const BackgroundKey& key) override;
 
     // Draws only within the device-pixel rectangle [left, right) x [top,
     // bottom) until clipped again; the rest of the picture stays as it is.
@@ -136,5 +138,7 @@ class GdiplusCanvas final : public Canvas {
         void* font;  // GpFont
     };
     std::vector<SizedFont> fonts_;
-    std::vector<float> polyline_;  // reused point buffer
+    std::vector<float> polyline_;            // reused point buffer
+    std::vector<std::uint32_t> background_;  // the kept picture's device pixels
+    BackgroundKey backgroundKey_;
 };

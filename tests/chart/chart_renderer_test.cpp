@@ -158,6 +158,43 @@ TEST(ChartRenderer, AutoscaleClimbsOneRungPerColumn) {
         EXPECT_GT(p.y, 0.0f) << "drawn above the top at an old scale";
 }
 
+// A frame drawn over the kept background is the frame drawn from nothing,
+// whatever changed since the background was kept.
+TEST(ChartRenderer, KeptBackgroundNeverShowsAStaleGrid) {
+    struct Case {
+        const char* what;
+        void (*change)(Chart&);
+        int restores;  // backgrounds put back by the second frame; a frame
+                       // whose trace moves the scale puts it back, then draws anew
+    };
+    const Case cases[] = {
+        {"a new sample in scale", [](Chart& c) { c.add(0.5f); }, 1},
+        {"a sample above the scale", [](Chart& c) { c.add(3.0f); }, 1},
+        {"a negative sample", [](Chart& c) { c.add(-0.5f); }, 1},
+        {"the scale reset", [](Chart& c) { resetScale(c.view); }, 0},
+        {"the grid colour", [](Chart& c) { c.settings.colorChartGrid = 0xFF102030; }, 0},
+        {"the label colour", [](Chart& c) { c.settings.colorChartText = 0xFF405060; }, 0},
+        {"the chart colour", [](Chart& c) { c.settings.colorChart = 0xFF708090; }, 0},
+    };
+    for (const Case& k : cases) {
+        SCOPED_TRACE(k.what);
+        Chart kept;
+        kept.view.fullScale = 2.0f;
+        kept.add(0.25f);
+        kept.draw();
+        k.change(kept);
+        kept.draw();
+        EXPECT_EQ(kept.canvas.restores, k.restores);
+
+        Chart fresh;
+        fresh.view = kept.view;
+        fresh.settings = kept.settings;
+        fresh.history = std::make_unique<SampleHistory>(*kept.history);
+        fresh.draw();
+        EXPECT_EQ(kept.canvas.calls, fresh.canvas.calls);
+    }
+}
+
 TEST(ChartRenderer, NegativeSampleMovesTheZeroLineInTheSameFrame) {
     Chart c;
     c.add(2.0f);

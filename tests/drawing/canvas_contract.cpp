@@ -212,6 +212,28 @@ TEST_P(CanvasContract, TextIsPlacedByItsBoxCorner) {
     }
 }
 
+// A kept picture comes back whole, and only under the key it was kept by.
+TEST_P(CanvasContract, AKeptBackgroundComesBackUnderItsKey) {
+    const BackgroundKey grid{{1, 2, 3, 4}};
+    const BackgroundKey other{{1, 2, 3, 5}};
+    const auto under = make(40, 30);
+    Canvas& canvas = under->canvas();
+    EXPECT_FALSE(canvas.restoreBackground(grid));
+    canvas.clear(kWhite);
+    canvas.fillRect(2, 3, 4, 5, kGreen);
+    canvas.keepBackground(grid);
+    canvas.clear(kBlack);
+    EXPECT_FALSE(canvas.restoreBackground(other));
+    EXPECT_EQ(under->pixel(3, 4), kBlack);
+    EXPECT_TRUE(canvas.restoreBackground(grid));
+    EXPECT_EQ(under->pixel(3, 4), kGreen);
+    EXPECT_EQ(under->pixel(39, 29), kWhite);
+    // Drawn on after it came back, and back again: the kept picture is a copy.
+    canvas.fillRect(0, 0, 40, 30, kBlack);
+    EXPECT_TRUE(canvas.restoreBackground(grid));
+    EXPECT_EQ(under->pixel(0, 0), kWhite);
+}
+
 TEST_P(CanvasContract, ASurfaceThatCouldNotBeMadeIgnoresEveryCall) {
     const auto under = make(0, 0, true);
     Canvas& canvas = under->canvas();
@@ -225,6 +247,8 @@ TEST_P(CanvasContract, ASurfaceThatCouldNotBeMadeIgnoresEveryCall) {
     canvas.drawLine(0, 0, 9, 0, Pen{kGreen, true});
     canvas.drawPolyline(points, Pen{kGreen, false});
     canvas.drawText(0, 0, u"x", 11, kGreen);
+    canvas.keepBackground({});
+    EXPECT_FALSE(canvas.restoreBackground({}));
     EXPECT_EQ(canvas.width(), 0);
 }
 
