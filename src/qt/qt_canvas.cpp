@@ -7,6 +7,7 @@
 #include <QVarLengthArray>
 #include <algorithm>
 #include <cstring>
+#include <utility>
 
 #include "qt/raster_strips.h"
 
@@ -59,30 +60,44 @@ void QtCanvas::clipTo(const QRegion& area) {
 
 void QtCanvas::clear(Argb colour) {
     if (!usable()) return;
+    drawnOver(image_.rect());
+    // Under a clip only its rectangles are filled, without the clip: the face
+    // clips to the few bands that changed, and a fill cut by a clip of
+    // several rectangles costs far more than the rectangles themselves.
+    const bool clipped = painter_.hasClipping();
+    const QRegion area = clipped ? painter_.clipRegion() & image_.rect() : QRegion(image_.rect());
+    painter_.setClipping(false);
     painter_.setCompositionMode(QPainter::CompositionMode_Source);
     const QColor fill = toColor(colour);
-    forEachRasterStrip(image_.rect(), [&](const QRect& strip) { painter_.fillRect(strip, fill); });
+    for (const QRect& rect : area)
+        forEachRasterStrip(rect, [&](const QRect& strip) { painter_.fillRect(strip, fill); });
     painter_.setCompositionMode(QPainter::CompositionMode_SourceOver);
+    painter_.setClipping(clipped);
 }
 
 void QtCanvas::fillRect(int x, int y, int w, int h, Argb colour) {
     if (!usable()) return;
+    drawnOver(QRect(x, y, w, h));
     const QColor fill = toColor(colour);
     forEachRasterStrip(QRect(x, y, w, h),
                        [&](const QRect& strip) { painter_.fillRect(strip, fill); });
 }
 
 void QtCanvas::fillRectF(float x, float y, float w, float h, Argb colour) {
-    if (usable()) painter_.fillRect(QRectF(x, y, w, h), toColor(colour));
+    if (!usable()) return;
+    drawnOver(QRectF(x, y, w, h).toAlignedRect());
+    painter_.fillRect(QRectF(x, y, w, h), toColor(colour));
 }
 
 void QtCanvas::drawSprite(int dx, int dy, int w, int h, int sx, int sy) {
-    if (usable() && sheet_ != nullptr)
-        painter_.drawImage(QPoint(dx, dy), *sheet_, QRect(sx, sy, w, h));
+    if (!usable() || sheet_ == nullptr) return;
+    drawnOver(QRect(dx, dy, w, h));
+    painter_.drawImage(QPoint(dx, dy), *sheet_, QRect(sx, sy, w, h));
 }
 
 void QtCanvas::drawLine(int x1, int y1, int x2, int y2, const Pen& pen) {
     if (!usable()) return;
+    drawnOver(QRect(QPoint(x1, y1), QPoint(x2, y2)).normalized());
     if ((x1 == x2) != (y1 == y2)) {
         drawAxisLine(x1, y1, x2, y2, pen);
         return;
@@ -126,6 +141,10 @@ void QtCanvas::drawPolyline(std::span<const PointF> points, const Pen& pen) {
     QVarLengthArray<QPointF, 512> shifted;
     shifted.reserve(static_cast<qsizetype>(points.size()));
     for (const PointF& p : points) shifted.append(QPointF(p.x + kPixelCentre, p.y + kPixelCentre));
+    auto [left, right] = std::ranges::minmax(points, {}, &PointF::x);
+    auto [top, bottom] = std::ranges::minmax(points, {}, &PointF::y);
+    drawnOver(
+        QRectF(QPointF(left.x, top.y), QPointF(right.x + 1.0, bottom.y + 1.0)).toAlignedRect());
     painter_.setPen(toPen(pen));
     painter_.drawPolyline(shifted.constData(), static_cast<int>(shifted.size()));
 }
@@ -136,28 +155,48 @@ void QtCanvas::drawText(float x, float y, std::u16string_view text, float size, 
     const QString s = QString::fromUtf16(text.data(), static_cast<qsizetype>(text.size()));
     // A laid-out text is placed by the top-left corner of its box (advance
     // width by line height): the baseline sits one ascent below y.
+    const QStaticText& laidOut = layoutOf(s, sized);
+    drawnOver(QRectF(QPointF(x, y), laidOut.size()).toAlignedRect());
     painter_.setFont(sized.font);
     painter_.setPen(toColor(colour));
-    painter_.drawStaticText(QPointF(x, y), layoutOf(s, sized));
+    painter_.drawStaticText(QPointF(x, y), laidOut);
+}
+
+void QtCanvas::drawnOver(const QRect& area) {
+    // A smoothed edge or a glyph's overhang reaches a little past the area.
+    constexpr int kBleed = 2;
+    if (!background_.isNull()) changedSinceKept_ += area.adjusted(-kBleed, -kBleed, kBleed, kBleed);
 }
 
 void QtCanvas::keepBackground(const BackgroundKey& key) {
     if (!usable()) return;
     background_ = image_.copy();
     backgroundKey_ = key;
+    changedSinceKept_ = QRegion();
 }
 
 bool QtCanvas::restoreBackground(const BackgroundKey& key) {
     if (!usable() || background_.isNull() || key != backgroundKey_) return false;
+    const QRegion changed = std::exchange(changedSinceKept_, QRegion()).intersected(image_.rect());
     if (painter_.hasClipping()) {
         painter_.setCompositionMode(QPainter::CompositionMode_Source);
         painter_.drawImage(0, 0, background_);
         painter_.setCompositionMode(QPainter::CompositionMode_SourceOver);
         return true;
     }
-    // The two images share size and layout: the copy is one block of memory.
-    std::memcpy(image_.bits(), background_.constBits(),
-                static_cast<std::size_t>(image_.sizeInBytes()));
+    // Only what was drawn since differs from the kept picture: the rest stays
+    // as it is. The two images share size and layout, row for row.
+    uchar* to = image_.bits();
+    const uchar* from = background_.constBits();
+    const auto rowBytes = static_cast<std::size_t>(image_.bytesPerLine());
+    for (const QRect& area : changed) {
+        const auto left = static_cast<std::size_t>(area.left()) * sizeof(QRgb);
+        const auto bytes = static_cast<std::size_t>(area.width()) * sizeof(QRgb);
+        for (int y = area.top(); y <= area.bottom(); ++y) {
+            const std::size_t start = static_cast<std::size_t>(y) * rowBytes + left;
+            std::memcpy(to + start, from + start, bytes);
+        }
+    }
     return true;
 }
 

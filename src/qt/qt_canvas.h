@@ -40,6 +40,8 @@ class QtCanvas final : public Canvas {
 
   private:
     bool usable() const { return painter_.isActive(); }
+    // Notes that drawing reached into `area`, while a background is kept.
+    void drawnOver(const QRect& area);
     void drawAxisLine(int x1, int y1, int x2, int y2, const Pen& pen);
 
     // A face font, made once per pixel size: the face redraws twenty times a
@@ -64,6 +66,7 @@ class QtCanvas final : public Canvas {
     QPainter painter_;
     QImage background_;  // the kept picture, under backgroundKey_
     BackgroundKey backgroundKey_;
+    QRegion changedSinceKept_;  // where the picture may differ from the kept one
     const QImage* sheet_;
     std::vector<SizedFont> fonts_;
     std::vector<LaidOutText> texts_;

@@ -228,10 +228,19 @@ TEST_P(CanvasContract, AKeptBackgroundComesBackUnderItsKey) {
     EXPECT_TRUE(canvas.restoreBackground(grid));
     EXPECT_EQ(under->pixel(3, 4), kGreen);
     EXPECT_EQ(under->pixel(39, 29), kWhite);
-    // Drawn on after it came back, and back again: the kept picture is a copy.
-    canvas.fillRect(0, 0, 40, 30, kBlack);
+    // Drawn on after it came back, and back again: every pixel as kept.
+    const PointF trace[] = {{0.0f, 29.0f}, {17.5f, 3.2f}, {39.0f, 20.0f}};
+    canvas.drawPolyline(trace, Pen{kBlack, false});
+    canvas.drawLine(30, 0, 30, 29, Pen{kBlack, true});
+    canvas.drawText(20, 12, u"Wg", 11, kBlack);
+    canvas.fillRectF(5.5f, 20.5f, 3.0f, 3.0f, kBlack);
     EXPECT_TRUE(canvas.restoreBackground(grid));
-    EXPECT_EQ(under->pixel(0, 0), kWhite);
+    for (int y = 0; y < 30; ++y) {
+        for (int x = 0; x < 40; ++x) {
+            const bool inRect = x >= 2 && x < 6 && y >= 3 && y < 8;
+            ASSERT_EQ(under->pixel(x, y), inRect ? kGreen : kWhite) << x << "," << y;
+        }
+    }
 }
 
 TEST_P(CanvasContract, ASurfaceThatCouldNotBeMadeIgnoresEveryCall) {
