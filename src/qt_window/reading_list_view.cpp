@@ -26,12 +26,6 @@ namespace {
 
 constexpr int kTextPadding = 2;
 
-// The text cut with "…" to the width; a text that fits (most do) is not measured.
-QString fitted(const QFontMetrics& metrics, const QString& text, int width) {
-    if (text.size() * metrics.maxWidth() <= width) return text;
-    return metrics.elidedText(text, Qt::ElideRight, width);
-}
-
 QFont listFont() {
     QFont font(QStringLiteral("Lucida Console"));
     font.setPixelSize(10);
@@ -48,6 +42,18 @@ QString fromWindows1252(const std::string& text) {
 }
 
 }  // namespace
+
+// The text cut with "…" to the width.
+const QString& ReadingListView::FittedTexts::fitted(const QFontMetrics& metrics,
+                                                    const std::string& text, int width) {
+    if (width != width_ || texts_.size() >= kMaxTexts) {
+        texts_.clear();
+        width_ = width;
+    }
+    auto [at, added] = texts_.try_emplace(text);
+    if (added) at->second = metrics.elidedText(fromWindows1252(text), Qt::ElideRight, width);
+    return at->second;
+}
 
 ReadingListView::ReadingListView(const ReadingList& rows, QWidget* parent)
     : QAbstractScrollArea(parent), rows_(rows), font_(listFont()) {
@@ -182,12 +188,12 @@ void ReadingListView::paintEvent(QPaintEvent* event) {
         const QRect text(rect.x() + kTextPadding, rect.y(), kReadingColumnWidth - 2 * kTextPadding,
                          rect.height());
         painter.drawText(text, Qt::AlignLeft | Qt::AlignVCenter,
-                         fitted(metrics, fromWindows1252(shown.text), text.width()));
+                         readingTexts_.fitted(metrics, shown.text, text.width()));
         if (tagWidth > 2 * kTextPadding && !shown.tag.empty()) {
             const QRect tag(rect.x() + kReadingColumnWidth + kTextPadding, rect.y(),
                             tagWidth - 2 * kTextPadding, rect.height());
             painter.drawText(tag, Qt::AlignLeft | Qt::AlignVCenter,
-                             fitted(metrics, fromWindows1252(shown.tag), tag.width()));
+                             tagTexts_.fitted(metrics, shown.tag, tag.width()));
         }
     }
 }

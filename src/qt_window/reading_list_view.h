@@ -2,7 +2,10 @@
 
 #include <QAbstractScrollArea>
 #include <QFont>
+#include <QFontMetrics>
 #include <QString>
+#include <string>
+#include <unordered_map>
 
 #include "history/reading_list.h"
 
@@ -77,8 +80,24 @@ class ReadingListView : public QAbstractScrollArea {
     void placeEditor();
     void finishEdit(bool keep);
 
+    // The texts of one column as painted: converted and cut to the width
+    // once, not on every paint of a row (a row is painted as it comes in,
+    // as it is selected and as it is left). All are forgotten when the width
+    // changes or too many are kept.
+    class FittedTexts {
+      public:
+        const QString& fitted(const QFontMetrics& metrics, const std::string& text, int width);
+
+      private:
+        static constexpr std::size_t kMaxTexts = 512;
+        int width_ = -1;
+        std::unordered_map<std::string, QString> texts_;
+    };
+
     const ReadingList& rows_;
     QFont font_;
+    FittedTexts readingTexts_;
+    FittedTexts tagTexts_;
     int rowHeight_ = 14;
     int shown_ = 0;
     int current_ = -1;
