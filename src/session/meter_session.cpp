@@ -104,7 +104,9 @@ void MeterSession::showListChanges() {
         shownRows_ = list_.rowCount();
         window_.rowsAppended(shownRows_);
         if (followsNewReadings()) {
+            followingNewest_ = true;
             selectRow(shownRows_ - 1);
+            followingNewest_ = false;
             // The newest reading is followed without a span marked on the chart.
             if (readingsArrived_) {
                 view_.firstMarker = 0;
@@ -294,6 +296,13 @@ void MeterSession::listRowSelected(int row) {
     }
     const int position = revealListRow(view_, row, static_cast<int>(list_.rowCount()), chartWidth_,
                                        static_cast<int>(history_->count()));
+    // Following the newest reading keeps the view at the newest sample: the
+    // tick shows the scroll bar and the chart as they are then, once each.
+    if (followingNewest_ && view_.scrollOffset == 0) {
+        scrollBarStale_ = true;
+        chartStale_ = true;
+        return;
+    }
     window_.setScrollPosition(position);
     window_.invalidateChart();
 }

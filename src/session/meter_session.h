@@ -237,7 +237,8 @@ class MeterSession final : private ReadingListener, private LinkOwner {
     bool started_ = false;
     bool shutDown_ = false;
     bool journalReported_ = false;
-    bool selectingRow_ = false;  // inside selectRow: the list's report is not the user's
+    bool selectingRow_ = false;     // inside selectRow: the list's report is not the user's
+    bool followingNewest_ = false;  // ... and it selects the newest row for the view that follows
     bool tagEditOpen_ = false;
     bool savedOutOfPlace_ = false;  // a save went to the last resort folder
     // Changes to the list, counted so that each save knows whether it has news.
