@@ -16,6 +16,7 @@ namespace {
 
 constexpr UINT_PTR kTimerId = 0;
 constexpr UINT_PTR kChartSubclass = 1;
+constexpr UINT_PTR kFaceSubclass = 2;
 constexpr UINT kStatsToolId = ZINTAVO_CHART_PANEL;
 constexpr UINT kMaximizeAgain = WM_APP;
 // Serial ports announce themselves through this device interface class.
@@ -32,6 +33,21 @@ Fn user32Function(const char* name) {
     return user32 != nullptr
                ? reinterpret_cast<Fn>(reinterpret_cast<void*>(GetProcAddress(user32, name)))
                : nullptr;
+}
+
+// A panel is an owner-drawn button, which hot-tracks the pointer on every
+// move for a look the panels never draw; under Wine that tracking polls every
+// few milliseconds for as long as the pointer rests on the panel. A move
+// reaches the button only while it holds the capture, for its pressed state.
+bool isHoverMove(HWND panel, UINT message) {
+    return message == WM_MOUSEMOVE && GetCapture() != panel;
+}
+
+LRESULT CALLBACK faceProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR,
+                          DWORD_PTR) {
+    if (isHoverMove(hwnd, message)) return 0;
+    if (message == WM_NCDESTROY) RemoveWindowSubclass(hwnd, faceProc, kFaceSubclass);
+    return DefSubclassProc(hwnd, message, wParam, lParam);
 }
 
 int windowDpi(HWND hwnd) {
@@ -161,6 +177,7 @@ void Win32MainWindow::initialise(HWND hwnd) {
     sheet2x_ = GdiplusImage::fromResource(instance_, ZINTAVO_SPRITES_2X, ZINTAVO_SPRITE_TYPE);
     applyDpi(windowDpi(hwnd));
     SetWindowSubclass(chart_, chartProc, kChartSubclass, reinterpret_cast<DWORD_PTR>(this));
+    SetWindowSubclass(face_, faceProc, kFaceSubclass, 0);
     createStatsTip();
 
     DEV_BROADCAST_DEVICEINTERFACE_W filter{};
@@ -678,6 +695,9 @@ bool Win32MainWindow::chartMessage(UINT message, WPARAM wParam, LPARAM lParam, L
         case WM_ERASEBKGND:
             result = 1;  // the surface covers the panel
             return true;
+        case WM_MOUSEMOVE:
+            // The statistics tooltip watches the moves ahead of this.
+            return isHoverMove(chart_, message);
         case WM_NOTIFY:
             return reinterpret_cast<const NMHDR*>(lParam)->hwndFrom == statsTip_ &&
                    statsTipNotify(lParam, result);
