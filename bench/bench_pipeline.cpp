@@ -9,6 +9,7 @@
 #include "link/frame_codec.h"
 #include "session/meter_session.h"
 #include "settings/settings_memory_backend.h"
+#include "settings/settings_store.h"
 #include "support/fake_serial_device.h"
 #include "support/fake_thread_starter.h"
 #include "support/null_session_window.h"
@@ -19,7 +20,12 @@
 namespace {
 
 struct Pipeline {
-    explicit Pipeline(bool journal) : withJournal(journal) {
+    // With a port set, the session opens it at its start.
+    explicit Pipeline(bool journal, bool systemClock = false, unsigned port = 0)
+        : withJournal(journal), clock(systemClock ? static_cast<const Clock&>(system) : fixed) {
+        Settings settings;
+        settings.port = port;
+        saveSettings(settings, store);
         session.start();
         session.panelsResized(350, 237, 638, 177);
     }
@@ -29,9 +35,11 @@ struct Pipeline {
     FakeSerialPorts ports;
     DeferredThreadStarter threads;
     PlatformJournalFiles journalFiles;
-    FixedClock clock{LocalDateTime{2021, 3, 7, 14, 5, 9}};
+    FixedClock fixed{LocalDateTime{2021, 3, 7, 14, 5, 9}};
+    SystemClock system;
     NullSessionWindow window;
     bool withJournal;
+    const Clock& clock;
     MeterSession session{{.settingsStore = store,
                           .device = device,
                           .ports = ports,
@@ -80,5 +88,15 @@ void BM_FrameToLoggedSampleWithJournal(benchmark::State& state) {
     frameToLoggedSample(state, true);
 }
 BENCHMARK(BM_FrameToLoggedSampleWithJournal);
+
+// One 50 ms tick with the port open and nothing arriving, on the machine's
+// clock: what the session does twenty times a second while the meter is off.
+void BM_IdleTick(benchmark::State& state) {
+    Pipeline pipeline(false, true, 3);
+    for (int i = 0; i < 10; ++i) pipeline.session.tick({}, {});
+    if (!pipeline.device.isOpen()) state.SkipWithError("the port did not open");
+    for (auto _ : state) pipeline.session.tick({}, {});
+}
+BENCHMARK(BM_IdleTick);
 
 }  // namespace

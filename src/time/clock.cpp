@@ -5,5 +5,10 @@
 #include "time/local_time.h"
 
 LocalDateTime SystemClock::now() const {
-    return localTimeAt(static_cast<UnixSeconds>(std::time(nullptr))).value_or(LocalDateTime{});
+    const auto second = static_cast<UnixSeconds>(std::time(nullptr));
+    if (second != second_) {
+        local_ = localTimeAt(second).value_or(LocalDateTime{});
+        second_ = second;
+    }
+    return local_;
 }

@@ -1,5 +1,7 @@
 #pragma once
 
+#include <cstdint>
+
 // A local calendar date and time of day (hour 0-23).
 struct LocalDateTime {
     int year = 1970;
@@ -19,10 +21,16 @@ class Clock {
     virtual LocalDateTime now() const = 0;
 };
 
-// The machine's local time.
+// The machine's local time, for one thread. The program asks for it many
+// times a second (the tick, the face's date line, each reading); the local
+// time is worked out once per second of the system's clock.
 class SystemClock final : public Clock {
   public:
     LocalDateTime now() const override;
+
+  private:
+    mutable std::int64_t second_ = -1;  // since 1970 UTC, of local_
+    mutable LocalDateTime local_;
 };
 
 // A clock that reads whatever time a test sets.
