@@ -61,18 +61,14 @@ void QtCanvas::clipTo(const QRegion& area) {
 void QtCanvas::clear(Argb colour) {
     if (!usable()) return;
     drawnOver(image_.rect());
-    // Under a clip only its rectangles are filled, without the clip: the face
-    // clips to the few bands that changed, and a fill cut by a clip of
-    // several rectangles costs far more than the rectangles themselves.
-    const bool clipped = painter_.hasClipping();
-    const QRegion area = clipped ? painter_.clipRegion() & image_.rect() : QRegion(image_.rect());
-    painter_.setClipping(false);
+    // Under a clip (the face's changed bands) only the part it can reach.
+    const QRect area = painter_.hasClipping()
+                           ? painter_.clipBoundingRect().toAlignedRect() & image_.rect()
+                           : image_.rect();
     painter_.setCompositionMode(QPainter::CompositionMode_Source);
     const QColor fill = toColor(colour);
-    for (const QRect& rect : area)
-        forEachRasterStrip(rect, [&](const QRect& strip) { painter_.fillRect(strip, fill); });
+    forEachRasterStrip(area, [&](const QRect& strip) { painter_.fillRect(strip, fill); });
     painter_.setCompositionMode(QPainter::CompositionMode_SourceOver);
-    painter_.setClipping(clipped);
 }
 
 void QtCanvas::fillRect(int x, int y, int w, int h, Argb colour) {
