@@ -165,6 +165,7 @@ void Win32MainWindow::initialise(HWND hwnd) {
     chart_ = GetDlgItem(hwnd, ZINTAVO_CHART_PANEL);
     hold_ = GetDlgItem(hwnd, ZINTAVO_HOLD);
     scrollBar_ = GetDlgItem(hwnd, ZINTAVO_SCROLL_BAR);
+    chartBar_ = Win32ScrollBar(scrollBar_, SB_CTL);
     list_ = std::make_unique<Win32ReadingList>(GetDlgItem(hwnd, ZINTAVO_READING_LIST), session_);
 
     const int smallSide = GetSystemMetrics(SM_CXSMICON);
@@ -599,7 +600,7 @@ void Win32MainWindow::showScrollBar(const ScrollBarState& state) {
         info.fMask |= SIF_POS;
         info.nPos = *state.position;
     }
-    SetScrollInfo(scrollBar_, SB_CTL, &info, TRUE);
+    chartBar_.set(info);
 }
 
 void Win32MainWindow::setScrollPosition(int position) {
@@ -607,7 +608,7 @@ void Win32MainWindow::setScrollPosition(int position) {
     info.cbSize = sizeof info;
     info.fMask = SIF_POS;
     info.nPos = position;
-    SetScrollInfo(scrollBar_, SB_CTL, &info, TRUE);
+    chartBar_.set(info);
 }
 
 void Win32MainWindow::setHoldChecked(bool checked) {

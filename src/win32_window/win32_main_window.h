@@ -8,6 +8,7 @@
 #include "session/meter_session.h"
 #include "win32/win32_gdiplus_canvas.h"
 #include "win32_window/win32_reading_list.h"
+#include "win32_window/win32_scroll_bar.h"
 #include "window_layout/window_layout.h"
 
 // The program's one window on Windows: the dialog of resource 104, its
@@ -80,6 +81,7 @@ class Win32MainWindow final : private SessionWindow {
     HWND chart_ = nullptr;
     HWND hold_ = nullptr;
     HWND scrollBar_ = nullptr;
+    Win32ScrollBar chartBar_;
     HWND statsTip_ = nullptr;
     HDEVNOTIFY deviceNotification_ = nullptr;
     std::unique_ptr<Win32ReadingList> list_;
