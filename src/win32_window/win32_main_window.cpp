@@ -131,6 +131,7 @@ Win32MainWindow::Win32MainWindow(HINSTANCE instance, SessionServices services)
 Win32MainWindow::~Win32MainWindow() = default;
 
 int Win32MainWindow::run() {
+    if (!Win32ReadingList::registerClass(instance_)) return 1;
     const INT_PTR result = DialogBoxParamW(instance_, MAKEINTRESOURCEW(ZINTAVO_DIALOG), nullptr,
                                            dialogProc, reinterpret_cast<LPARAM>(this));
     // A list that could not be saved stays in the journal; the exit status says so.
@@ -211,8 +212,7 @@ INT_PTR Win32MainWindow::handle(UINT message, WPARAM wParam, LPARAM lParam) {
             const auto& header = *reinterpret_cast<const NMHDR*>(lParam);
             LRESULT result = 0;
             // The tooltip tells its owner, the dialog, how it draws; the chart when it shows.
-            if ((list_ && header.hwndFrom == list_->handle() && list_->notify(header, result)) ||
-                (header.hwndFrom == statsTip_ && statsTipNotify(lParam, result))) {
+            if (header.hwndFrom == statsTip_ && statsTipNotify(lParam, result)) {
                 setResult(hwnd_, result);
                 return TRUE;
             }
