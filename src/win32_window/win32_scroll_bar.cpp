@@ -8,13 +8,12 @@ bool Win32ScrollBar::Look::operator==(const Look& other) const {
 
 void Win32ScrollBar::set(const SCROLLINFO& info) {
     if (window_ == nullptr) return;
-    SCROLLINFO numbers = info;
-    SetScrollInfo(window_, bar_, &numbers, FALSE);
+    SetScrollInfo(window_, bar_, &info, FALSE);
     SCROLLBARINFO now{};
     now.cbSize = sizeof now;
     const LONG object = bar_ == SB_CTL ? OBJID_CLIENT : OBJID_VSCROLL;
     if (!GetScrollBarInfo(window_, object, &now)) {
-        InvalidateRect(window_, nullptr, FALSE);  // nothing to compare: drawn again
+        redraw(nullptr);  // nothing to compare: drawn again
         return;
     }
     // rgstate: 0 the bar, 1 and 5 its arrows.
@@ -25,12 +24,21 @@ void Win32ScrollBar::set(const SCROLLINFO& info) {
                     {now.rgstate[1], now.rgstate[5]}};
     if (look == shown_) return;
     shown_ = look;
+    redraw(&now.rcScrollBar);
+}
+
+void Win32ScrollBar::redraw(const RECT* onScreen) const {
     if (bar_ == SB_CTL) {
         InvalidateRect(window_, nullptr, FALSE);
         return;
     }
-    // A window's own bar is in its frame: only that part is drawn again.
-    RECT frame = now.rcScrollBar;
+    // A window's own bar is in its frame: that part is drawn again (the
+    // whole frame when where the bar is is not known).
+    if (onScreen == nullptr) {
+        RedrawWindow(window_, nullptr, nullptr, RDW_INVALIDATE | RDW_FRAME | RDW_NOCHILDREN);
+        return;
+    }
+    RECT frame = *onScreen;
     MapWindowPoints(nullptr, window_, reinterpret_cast<POINT*>(&frame), 2);
     RedrawWindow(window_, &frame, nullptr, RDW_INVALIDATE | RDW_FRAME | RDW_NOCHILDREN);
 }

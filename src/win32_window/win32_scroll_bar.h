@@ -24,6 +24,7 @@ class Win32ScrollBar {
         DWORD arrowStates[2]{};
         bool operator==(const Look& other) const;
     };
+    void redraw(const RECT* onScreen) const;
 
     HWND window_ = nullptr;
     int bar_ = SB_CTL;
