@@ -54,6 +54,7 @@ QtCanvas::QtCanvas(int width, int height, const QImage* spriteSheet)
 
 void QtCanvas::clipTo(const QRegion& area) {
     if (!usable()) return;
+    clip_ = area;
     painter_.setClipRegion(area);
     painter_.setClipping(!area.isEmpty());
 }
@@ -72,7 +73,7 @@ void QtCanvas::clear(Argb colour) {
 }
 
 void QtCanvas::fillRect(int x, int y, int w, int h, Argb colour) {
-    if (!usable()) return;
+    if (!usable() || hidden(QRect(x, y, w, h))) return;
     drawnOver(QRect(x, y, w, h));
     const QColor fill = toColor(colour);
     forEachRasterStrip(QRect(x, y, w, h),
@@ -80,20 +81,23 @@ void QtCanvas::fillRect(int x, int y, int w, int h, Argb colour) {
 }
 
 void QtCanvas::fillRectF(float x, float y, float w, float h, Argb colour) {
-    if (!usable()) return;
-    drawnOver(QRectF(x, y, w, h).toAlignedRect());
+    const QRect area = QRectF(x, y, w, h).toAlignedRect();
+    if (!usable() || hidden(area)) return;
+    drawnOver(area);
     painter_.fillRect(QRectF(x, y, w, h), toColor(colour));
 }
 
 void QtCanvas::drawSprite(int dx, int dy, int w, int h, int sx, int sy) {
-    if (!usable() || sheet_ == nullptr) return;
+    if (!usable() || sheet_ == nullptr || hidden(QRect(dx, dy, w, h))) return;
     drawnOver(QRect(dx, dy, w, h));
     painter_.drawImage(QPoint(dx, dy), *sheet_, QRect(sx, sy, w, h));
 }
 
 void QtCanvas::drawLine(int x1, int y1, int x2, int y2, const Pen& pen) {
-    if (!usable()) return;
-    drawnOver(QRect(QPoint(x1, y1), QPoint(x2, y2)).normalized());
+    // A smoothed one-pixel line reaches a pixel past its ends' centres.
+    const QRect area = QRect(QPoint(x1, y1), QPoint(x2, y2)).normalized().adjusted(-1, -1, 1, 1);
+    if (!usable() || hidden(area)) return;
+    drawnOver(area);
     if ((x1 == x2) != (y1 == y2)) {
         drawAxisLine(x1, y1, x2, y2, pen);
         return;
@@ -134,19 +138,21 @@ void QtCanvas::drawAxisLine(int x1, int y1, int x2, int y2, const Pen& pen) {
 
 void QtCanvas::drawPolyline(std::span<const PointF> points, const Pen& pen) {
     if (!usable() || points.size() < 2) return;
+    auto [left, right] = std::ranges::minmax(points, {}, &PointF::x);
+    auto [top, bottom] = std::ranges::minmax(points, {}, &PointF::y);
+    const QRect area =
+        QRectF(QPointF(left.x, top.y), QPointF(right.x + 1.0, bottom.y + 1.0)).toAlignedRect();
+    if (hidden(area.adjusted(-1, -1, 1, 1))) return;
     QVarLengthArray<QPointF, 512> shifted;
     shifted.reserve(static_cast<qsizetype>(points.size()));
     for (const PointF& p : points) shifted.append(QPointF(p.x + kPixelCentre, p.y + kPixelCentre));
-    auto [left, right] = std::ranges::minmax(points, {}, &PointF::x);
-    auto [top, bottom] = std::ranges::minmax(points, {}, &PointF::y);
-    drawnOver(
-        QRectF(QPointF(left.x, top.y), QPointF(right.x + 1.0, bottom.y + 1.0)).toAlignedRect());
+    drawnOver(area);
     painter_.setPen(toPen(pen));
     painter_.drawPolyline(shifted.constData(), static_cast<int>(shifted.size()));
 }
 
 void QtCanvas::drawText(float x, float y, std::u16string_view text, float size, Argb colour) {
-    if (!usable() || text.empty()) return;
+    if (!usable() || text.empty() || hidden(textReach(x, y, text.size(), size))) return;
     const SizedFont& sized = fontOfSize(size);
     const QString s = QString::fromUtf16(text.data(), static_cast<qsizetype>(text.size()));
     // A laid-out text is placed by the top-left corner of its box (advance
@@ -156,6 +162,16 @@ void QtCanvas::drawText(float x, float y, std::u16string_view text, float size, 
     painter_.setFont(sized.font);
     painter_.setPen(toColor(colour));
     painter_.drawStaticText(QPointF(x, y), laidOut);
+}
+
+// Where a text can reach, known before it is laid out: no glyph of a face font
+// (or of a fallback) is wider than 1.25 em, nor is a line taller than 1.5 em.
+QRect QtCanvas::textReach(float x, float y, std::size_t length, float size) {
+    constexpr float kBleed = 2.0f;
+    const auto em = static_cast<float>(qMax(1, qRound(size)));
+    return QRectF(x - kBleed, y - kBleed, static_cast<float>(length) * em * 1.25f + 2 * kBleed,
+                  em * 1.5f + 2 * kBleed)
+        .toAlignedRect();
 }
 
 void QtCanvas::drawnOver(const QRect& area) {

@@ -40,8 +40,13 @@ class QtCanvas final : public Canvas {
 
   private:
     bool usable() const { return painter_.isActive(); }
+    // Whether drawing within `area` cannot show: it lies wholly outside the
+    // clip. A paint of the face's clock line then skips the other parts'
+    // texts and sprites instead of handing each to the painter to clip away.
+    bool hidden(const QRect& area) const { return !clip_.isEmpty() && !clip_.intersects(area); }
     // Notes that drawing reached into `area`, while a background is kept.
     void drawnOver(const QRect& area);
+    static QRect textReach(float x, float y, std::size_t length, float size);
     void drawAxisLine(int x1, int y1, int x2, int y2, const Pen& pen);
 
     // A face font, made once per pixel size: the face redraws twenty times a
@@ -64,6 +69,7 @@ class QtCanvas final : public Canvas {
 
     QImage image_;
     QPainter painter_;
+    QRegion clip_;       // empty: no clip
     QImage background_;  // the kept picture, under backgroundKey_
     BackgroundKey backgroundKey_;
     QRegion changedSinceKept_;  // where the picture may differ from the kept one
