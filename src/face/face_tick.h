@@ -26,5 +26,8 @@ constexpr FaceRect clockLineRect(int panelWidth, int panelHeight) {
 }
 
 // The face's part of a 50 ms tick: hides the link sprite once the link's
-// activity countdown has run out and blinks the over-range arrow.
-void faceTick(MeterFaceState& face, std::uint32_t linkActivity);
+// activity countdown has run out and blinks the over-range arrow. On the tick
+// the clock's second turns, a toggle that is not due yet starts its count
+// again: from then on the toggles fall on the ticks that draw the clock line
+// anyway, and one paint a second shows both instead of two.
+void faceTick(MeterFaceState& face, std::uint32_t linkActivity, bool secondTurned);

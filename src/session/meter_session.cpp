@@ -85,8 +85,9 @@ void MeterSession::tick(ScreenPoint cursor, const ScreenRect& chart) {
     link_.tick();
     showListChanges();
     updateFace();
-    faceTick(face_, static_cast<std::uint32_t>(port_.linkActivity));
-    showFaceChanges();
+    const LocalDateTime now = services_.clock.now();
+    faceTick(face_, static_cast<std::uint32_t>(port_.linkActivity), now != shownTime_);
+    showFaceChanges(now);
 
     const SelectionUpdate update = updateSelection(view_, statistics_, *history_, cursor, chart);
     // A redraw at once takes the readings' changes with it.
@@ -235,13 +236,12 @@ void MeterSession::updateScrollBar() {
     window_.showScrollBar(shownScrollBar_);
 }
 
-void MeterSession::showFaceChanges() {
+void MeterSession::showFaceChanges(const LocalDateTime& now) {
     const FaceLook look = faceLook(port_.reading, face_, settings_);
     const FaceChanges changes = faceChanges(shownLook_, look, faceWidth_, faceHeight_);
     for (std::size_t i = 0; i < changes.count; ++i) window_.invalidateFace(changes.rects[i]);
     shownLook_ = look;
     // The clock line shows seconds: it is drawn again when the second has passed.
-    const LocalDateTime now = services_.clock.now();
     if (now != shownTime_) {
         shownTime_ = now;
         window_.invalidateFace(clockLineRect(faceWidth_, faceHeight_));

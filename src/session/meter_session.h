@@ -190,8 +190,8 @@ class MeterSession final : private ReadingListener, private LinkOwner {
     void showListChanges();
     void updateScrollBar();
     // Asks the window to redraw the parts of the face that now look different,
-    // and the clock line when the second it shows has passed.
-    void showFaceChanges();
+    // and the clock line when `now` is past the second it shows.
+    void showFaceChanges(const LocalDateTime& now);
     // Saves the list to a new log; on success the journal starts afresh.
     bool saveLogNow();
     // The journal starts afresh from the list as it is now.

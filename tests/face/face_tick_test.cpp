@@ -12,27 +12,47 @@ TEST(FaceTick, ArrowBlinksEveryFourthTickWhileRaised) {
     MeterFaceState face;  // overRangeArrow starts raised
     std::vector<bool> phases;
     for (int tick = 0; tick < 9; ++tick) {
-        faceTick(face, 1);
+        faceTick(face, 1, false);
         phases.push_back(face.arrowVisible);
     }
     EXPECT_EQ(phases,
               (std::vector<bool>{true, true, true, true, false, false, false, false, true}));
 
     // Lowered: nothing blinks and the countdown keeps its value for the next period.
-    faceTick(face, 1);
+    faceTick(face, 1, false);
     face.overRangeArrow = false;
     const std::uint32_t kept = face.blinkCountdown;
     const bool phase = face.arrowVisible;
-    for (int tick = 0; tick < 5; ++tick) faceTick(face, 1);
+    for (int tick = 0; tick < 5; ++tick) faceTick(face, 1, false);
     EXPECT_EQ(face.blinkCountdown, kept);
     EXPECT_EQ(face.arrowVisible, phase);
+}
+
+// Whatever phase the arrow is in when the second first turns, every later turn
+// is a toggle too, and between turns it still toggles every fourth tick.
+TEST(FaceTick, ArrowFallsIntoStepWithTheClock) {
+    for (std::uint32_t start = 0; start <= face::kBlinkTicks; ++start) {
+        MeterFaceState face;
+        face.blinkCountdown = start;
+        int toggles = 0;
+        for (int tick = 1; tick <= 60; ++tick) {
+            const bool turned = tick % 20 == 7;
+            const bool before = face.arrowVisible;
+            faceTick(face, 1, turned);
+            if (turned && tick > 20) {
+                EXPECT_NE(face.arrowVisible, before) << start << ' ' << tick;
+            }
+            if (tick > 27 && tick <= 47 && face.arrowVisible != before) ++toggles;
+        }
+        EXPECT_EQ(toggles, 5) << start;
+    }
 }
 
 TEST(FaceTick, LinkSpriteHiddenOnlyWhenTheLinkIsQuiet) {
     for (std::uint32_t activity : {0u, 7u}) {
         MeterFaceState face;
         face.linkSpriteVisible = true;
-        faceTick(face, activity);
+        faceTick(face, activity, false);
         EXPECT_EQ(face.linkSpriteVisible, activity != 0);
     }
     EXPECT_EQ(clockLineRect(350, 237), (FaceRect{0, 223, 350, 235}));
