@@ -19,6 +19,11 @@ void MeterLink::tick() {
     linkTick();
 }
 
+bool MeterLink::listening() const {
+    return port_.isOpen() && openCountdown == 0 && !searching_ && heldPortsCountdown_ == 0 &&
+           !detection_.running();
+}
+
 void MeterLink::finishDetection() {
     std::optional<DetectionResult> result = detection_.finishDetection();
     if (!result) {

@@ -73,6 +73,9 @@ class MeterLink {
     // Looking for the meter elsewhere because the port was held: the scheduled
     // opens of Settings::port wait meanwhile.
     bool searching() const { return searching_; }
+    // The port is open, no open is scheduled and no detection is under way:
+    // the link's tick then only drains the port and counts its activity down.
+    bool listening() const;
 
     int openCountdown = 0;  // ticks until the next scheduled open; 0 = none
     int closedTicks = 0;    // consecutive ticks closed while a port is set

@@ -52,6 +52,8 @@ class MeterPort {
     // schedule can bring it back instead of polling a dead handle.
     void receive();
     bool isOpen() const { return device_->isOpen(); }
+    // See SerialDevice::inputHandle.
+    int inputHandle() const { return device_->isOpen() ? device_->inputHandle() : -1; }
 
     ReadingListener* listener;  // nullptr for probes
     std::uint32_t rxCount = 0;

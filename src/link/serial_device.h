@@ -66,4 +66,8 @@ class SerialDevice {
     virtual SerialIo read(std::span<std::uint8_t> into) = 0;
     // Purges and closes; harmless when not open.
     virtual void close() = 0;
+    // While open, a descriptor the system's poll reports readable when input
+    // is queued (or the device hung up or failed), so that a window may sleep
+    // until then instead of asking every tick; -1 when there is none.
+    virtual int inputHandle() const { return -1; }
 };

@@ -16,6 +16,7 @@ class PosixSerialDevice final : public SerialDevice {
 
     OpenResult open(std::uint32_t portNumber) override;
     bool isOpen() const override { return fd_ >= 0; }
+    int inputHandle() const override { return fd_; }
     void purge() override;
     bool configure(const LineSettings& line) override;
     SerialIo queued() override;

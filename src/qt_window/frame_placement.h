@@ -24,6 +24,8 @@ class FramePlacement {
     // resize it reports, so the next ticks look at it again.
     void stateChanged();
     void tick();
+    // The next ticks look at the frame again.
+    bool rechecking() const { return recheckTicks_ != 0; }
     WindowRect normalFrame() const;
 
   private:

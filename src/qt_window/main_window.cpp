@@ -7,6 +7,9 @@
 #include <QCursor>
 #include <QIcon>
 #include <QKeyEvent>
+#include <QMouseEvent>
+#include <algorithm>
+#include <chrono>
 
 #include "qt/qt_canvas.h"
 #include "qt/qt_drawing_surfaces.h"
@@ -22,6 +25,31 @@ QRect toQRect(const FaceRect& r) {
 
 ScreenPoint toScreenPoint(QPoint p) {
     return {p.x(), p.y()};
+}
+
+// What is left of the system clock's second (the local second turns with it),
+// and a little more: the session's clock may see the new second a few
+// milliseconds after the system's finer clock does.
+std::chrono::milliseconds untilNextSecond() {
+    using namespace std::chrono;
+    const auto now = duration_cast<milliseconds>(system_clock::now().time_since_epoch());
+    return seconds(1) - now % seconds(1) + milliseconds(10);
+}
+
+bool isUserInput(const QEvent& event) {
+    switch (event.type()) {
+        case QEvent::MouseButtonPress:
+        case QEvent::MouseButtonRelease:
+        case QEvent::MouseButtonDblClick:
+        case QEvent::KeyPress:
+        case QEvent::KeyRelease:
+        case QEvent::Wheel:
+            return true;
+        case QEvent::MouseMove:
+            return static_cast<const QMouseEvent&>(event).buttons() != Qt::NoButton;
+        default:
+            return false;
+    }
 }
 
 }  // namespace
@@ -77,11 +105,48 @@ void MainWindow::connectControls() {
             [this](int row) { session_.listRowSelected(row); });
     connect(&portCombo(), &QComboBox::activated, this,
             [this](int index) { session_.portChosen(index); });
-    connect(&timer_, &QTimer::timeout, this, [this] { tick(); });
+    timer_.setTimerType(Qt::PreciseTimer);
+    connect(&timer_, &QTimer::timeout, this, [this] { onTimer(); });
 }
 
 void MainWindow::startTicking() {
     timer_.start(kTickMs);
+}
+
+void MainWindow::onTimer() {
+    for (; quietAhead_ > 0; --quietAhead_) session_.quietTick();
+    tick();
+    planNextTick();
+}
+
+void MainWindow::planNextTick() {
+    quietAhead_ = placement_.rechecking() ? 0 : session_.quietTicks(untilNextSecond());
+    sinceTick_.start();
+    const int interval = kTickMs * (1 + quietAhead_);
+    // A timer that goes on ticking as it did is left alone.
+    if (interval != timer_.interval() || !timer_.isActive()) timer_.start(interval);
+    watchInput();
+}
+
+void MainWindow::tickOnTime() {
+    if (input_) input_->setEnabled(false);
+    if (quietAhead_ == 0 || !timer_.isActive()) return;
+    const qint64 elapsed = sinceTick_.elapsed();
+    quietAhead_ = static_cast<int>(std::min<qint64>(elapsed / kTickMs, quietAhead_));
+    timer_.start(static_cast<int>(std::max<qint64>(0, kTickMs * (quietAhead_ + 1) - elapsed)));
+}
+
+void MainWindow::watchInput() {
+    const int handle = quietAhead_ > 0 ? session_.inputHandle() : -1;
+    if (handle < 0) {
+        if (input_) input_->setEnabled(false);
+        return;
+    }
+    if (!input_ || input_->socket() != handle) {
+        input_ = std::make_unique<QSocketNotifier>(handle, QSocketNotifier::Read);
+        connect(input_.get(), &QSocketNotifier::activated, this, [this] { tickOnTime(); });
+    }
+    input_->setEnabled(true);
 }
 
 void MainWindow::placeWindow(const WindowRect& saved, bool maximized, bool /*stored*/) {
@@ -181,6 +246,7 @@ const QImage* MainWindow::renderChart() {
 }
 
 bool MainWindow::eventFilter(QObject* watched, QEvent* event) {
+    if (isUserInput(*event)) tickOnTime();
     // An open drop-down is a window of its own and takes its own Escape.
     if (event->type() == QEvent::KeyPress &&
         static_cast<QKeyEvent*>(event)->key() == Qt::Key_Escape) {
@@ -230,10 +296,14 @@ void MainWindow::closeAndSave() {
 }
 
 void MainWindow::listenTo(SystemNotifications& notifications) {
-    connect(&notifications, &SystemNotifications::powerEvent, this,
-            [this](unsigned code) { session_.powerEvent(code); });
-    connect(&notifications, &SystemNotifications::deviceChange, this,
-            [this] { session_.deviceChange(); });
+    connect(&notifications, &SystemNotifications::powerEvent, this, [this](unsigned code) {
+        tickOnTime();
+        session_.powerEvent(code);
+    });
+    connect(&notifications, &SystemNotifications::deviceChange, this, [this] {
+        tickOnTime();
+        session_.deviceChange();
+    });
 }
 
 void MainWindow::closeEvent(QCloseEvent* event) {
@@ -245,6 +315,7 @@ void MainWindow::finish(bool save) {
     if (!session_.started()) return;
     placement_.remember();
     timer_.stop();
+    input_.reset();
     const bool maximized = windowState().testFlag(Qt::WindowMaximized);
     if (save)
         session_.end(placement_.normalFrame(), maximized);

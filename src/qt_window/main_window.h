@@ -1,6 +1,8 @@
 #pragma once
 
+#include <QElapsedTimer>
 #include <QPushButton>
+#include <QSocketNotifier>
 #include <QTimer>
 #include <QWidget>
 #include <functional>
@@ -36,7 +38,7 @@ class MainWindow : public QWidget, private SessionWindow {
     explicit MainWindow(WindowServices services, QWidget* parent = nullptr);
     ~MainWindow() override;
 
-    // One 50 ms tick; the timer calls it, tests call it directly.
+    // One 50 ms tick; the timer calls it (see onTimer), tests call it directly.
     void tick();
     // Saves the list and closes, as the close box does. Safe to call more than once.
     void closeAndSave();
@@ -90,6 +92,15 @@ class MainWindow : public QWidget, private SessionWindow {
     void redrawChartNow() override { chartPanel().redrawNow(); }
     void showStatistics(std::string_view text) override;
 
+    // The timer's tick. Between two ticks the timer sleeps through those the
+    // session calls quiet, and the next tick runs them first. Input on the
+    // port, the user's hands and the system's notifications end the sleep:
+    // the tick after them comes on time.
+    void onTimer();
+    void planNextTick();
+    void tickOnTime();
+    // The port's input handle is watched while the timer sleeps.
+    void watchInput();
     void connectControls();
     void layoutControls();
     // Every ending stops the timer and hands the normal frame to the session;
@@ -107,6 +118,9 @@ class MainWindow : public QWidget, private SessionWindow {
     std::unique_ptr<QtDrawingSurfaces> surfaces_;
     QString statsText_;
     QTimer timer_;
+    QElapsedTimer sinceTick_;
+    int quietAhead_ = 0;  // quiet ticks the timer sleeps through
+    std::unique_ptr<QSocketNotifier> input_;
 
     FramePlacement placement_{*this};
 };

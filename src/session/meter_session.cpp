@@ -80,14 +80,44 @@ void MeterSession::panelsResized(int faceWidth, int faceHeight, int chartWidth, 
 }
 
 void MeterSession::tick(ScreenPoint cursor, const ScreenRect& chart) {
+    runTick(cursor, chart, true);
+}
+
+void MeterSession::quietTick() {
+    runTick({}, {}, false);
+}
+
+int MeterSession::quietTicks(std::chrono::milliseconds untilNextSecond) const {
+    if (replay_ || !orphans_.empty() || view_.dragging || !link_.listening() ||
+        port_.inputHandle() < 0)
+        return 0;
+    // Bytes came in this tick (the drain leaves the countdown one below its
+    // start): while the meter sends, the next come before the next tick.
+    if (port_.linkActivity >= MeterPort::kActivityTicks - 1) return 0;
+    // The tick on or after the second's turn draws the clock line.
+    auto quiet =
+        static_cast<int>((untilNextSecond + kTick - std::chrono::milliseconds(1)) / kTick) - 1;
+    // The tick that counts the link's activity down to 0 hides the link sprite.
+    if (port_.linkActivity > 0) quiet = std::min(quiet, port_.linkActivity - 1);
+    // The arrow toggles on the tick after its countdown has reached 0.
+    if (face_.overRangeArrow) quiet = std::min(quiet, static_cast<int>(face_.blinkCountdown));
+    return std::max(quiet, 0);
+}
+
+void MeterSession::runTick(ScreenPoint cursor, const ScreenRect& chart, bool readsClock) {
     replayPiece();
     writeOutOrphans();
     link_.tick();
     showListChanges();
     updateFace();
-    const LocalDateTime now = services_.clock.now();
-    faceTick(face_, static_cast<std::uint32_t>(port_.linkActivity), now != shownTime_);
-    showFaceChanges(now);
+    if (readsClock) {
+        const LocalDateTime now = services_.clock.now();
+        faceTick(face_, static_cast<std::uint32_t>(port_.linkActivity), now != shownTime_);
+        showFaceChanges(now);
+    } else {
+        faceTick(face_, static_cast<std::uint32_t>(port_.linkActivity), false);
+        showFaceChanges();
+    }
 
     const SelectionUpdate update = updateSelection(view_, statistics_, *history_, cursor, chart);
     // A redraw at once takes the readings' changes with it.
@@ -237,15 +267,19 @@ void MeterSession::updateScrollBar() {
 }
 
 void MeterSession::showFaceChanges(const LocalDateTime& now) {
-    const FaceLook look = faceLook(port_.reading, face_, settings_);
-    const FaceChanges changes = faceChanges(shownLook_, look, faceWidth_, faceHeight_);
-    for (std::size_t i = 0; i < changes.count; ++i) window_.invalidateFace(changes.rects[i]);
-    shownLook_ = look;
+    showFaceChanges();
     // The clock line shows seconds: it is drawn again when the second has passed.
     if (now != shownTime_) {
         shownTime_ = now;
         window_.invalidateFace(clockLineRect(faceWidth_, faceHeight_));
     }
+}
+
+void MeterSession::showFaceChanges() {
+    const FaceLook look = faceLook(port_.reading, face_, settings_);
+    const FaceChanges changes = faceChanges(shownLook_, look, faceWidth_, faceHeight_);
+    for (std::size_t i = 0; i < changes.count; ++i) window_.invalidateFace(changes.rects[i]);
+    shownLook_ = look;
 }
 
 void MeterSession::clear() {

@@ -86,6 +86,17 @@ class MeterSession final : private ReadingListener, private LinkOwner {
     // the face's bookkeeping and blinking, then the drag. `cursor` and `chart`
     // are in screen coordinates; they matter only while a drag is in progress.
     void tick(ScreenPoint cursor, const ScreenRect& chart);
+    // How many of the ticks that follow this one would show and do nothing
+    // but count down, so long as nothing arrives on inputHandle() and the
+    // user does nothing: a window may sleep through them and run them late,
+    // at once, through quietTick before the next tick. `untilNextSecond` is
+    // what is left of the clock's second; the tick after it shows the clock.
+    int quietTicks(std::chrono::milliseconds untilNextSecond) const;
+    // A tick that quietTicks let pass, run late: the clock line stays as it is
+    // (the second has not turned in it).
+    void quietTick();
+    // See SerialDevice::inputHandle: -1 when the port is closed or none is known.
+    int inputHandle() const { return port_.inputHandle(); }
 
     // The user's actions.
     void clear();
@@ -175,6 +186,8 @@ class MeterSession final : private ReadingListener, private LinkOwner {
     // a tick each, so that the window shows at once whatever it holds. When
     // all is in, the list is saved. True while more waits and can be read.
     bool replayPiece();
+    // tick() and quietTick(): whether the clock is read (the second may have turned).
+    void runTick(ScreenPoint cursor, const ScreenRect& chart, bool readsClock);
     // One ring of the first journal left to write out goes to a log.
     void writeOutOrphans();
     // While records wait, a save covers only the rows in the list; the
@@ -192,6 +205,8 @@ class MeterSession final : private ReadingListener, private LinkOwner {
     // Asks the window to redraw the parts of the face that now look different,
     // and the clock line when `now` is past the second it shows.
     void showFaceChanges(const LocalDateTime& now);
+    // The same, the clock line left as it is.
+    void showFaceChanges();
     // Saves the list to a new log; on success the journal starts afresh.
     bool saveLogNow();
     // The journal starts afresh from the list as it is now.

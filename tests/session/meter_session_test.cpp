@@ -577,6 +577,51 @@ TEST_F(SessionTest, TickBlinksTheArrowWhileOverRange) {
     EXPECT_FALSE(session().faceState().arrowVisible);
 }
 
+// The ticks a window sleeps through show nothing, and the one after them shows
+// what fell due: the clock's new second, the arrow's toggle, the sprite gone.
+TEST_F(SessionTest, QuietTicksShowNothingAndTheTickAfterThemIsDue) {
+    enum class Then { nothing, arrowDueIn2, drag, noHandle };
+    const struct {
+        const char* what;
+        int frames;  // sent, then `ticks` ticks
+        int ticks;
+        Then then;
+        int untilNextSecondMs;
+        int quiet;
+        bool secondTurns;  // in the sleep
+    } cases[] = {
+        {"a steady reading", 1, 25, Then::nothing, 1000, 19, true},
+        {"the second nearly over", 1, 25, Then::nothing, 101, 2, true},
+        {"the link's activity running out", 2, 10, Then::nothing, 1000, 13, false},
+        {"the arrow blinking", 1, 25, Then::arrowDueIn2, 1000, 2, false},
+        {"a frame arriving", 1, 0, Then::nothing, 1000, 0, false},
+        {"dragging", 1, 25, Then::drag, 1000, 0, false},
+        {"no input handle", 1, 25, Then::noHandle, 1000, 0, false},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        TempDir caseDir;
+        SessionRig r{caseDir.path()};
+        r.device.handle = 7;
+        r.startOpen();
+        for (int i = 0; i < c.frames; ++i)
+            r.send(c.then == Then::arrowDueIn2 ? makeReading(9, 0, 0, 42000) : kVolts);
+        r.ticks(c.ticks);
+        if (c.then == Then::arrowDueIn2) r.session->faceState().blinkCountdown = 2;
+        if (c.then == Then::drag) r.session->chartPressed({10, 10}, {0, 0, 100, 100});
+        if (c.then == Then::noHandle) r.device.handle = -1;
+        const int quiet = r.session->quietTicks(std::chrono::milliseconds(c.untilNextSecondMs));
+        EXPECT_EQ(quiet, c.quiet);
+        r.window.recordCalls = true;
+        for (int i = 0; i < quiet; ++i) r.session->quietTick();
+        EXPECT_EQ(r.window.calls, Calls{});
+        if (quiet == 0) continue;
+        if (c.secondTurns) r.clock.set({2021, 3, 7, 14, 5, 10});
+        r.ticks(1);
+        EXPECT_NE(std::count(r.window.calls.begin(), r.window.calls.end(), "invalidateFace"), 0);
+    }
+}
+
 TEST_F(SessionTest, SuspendClosesThePortAndResumeReopensItSixtyTicksLater) {
     rig.startOpen();
     session().powerEvent(4);

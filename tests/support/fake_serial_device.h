@@ -30,6 +30,7 @@ class FakeSerialDevice final : public SerialDevice {
     // Each queue query first moves the next chunk into the input, so bytes
     // arrive bit by bit as they would from a line.
     std::deque<std::vector<std::uint8_t>> arrivals;
+    int handle = -1;  // the input handle while open
 
     // Record.
     std::vector<OpenCall> opens;
@@ -50,6 +51,7 @@ class FakeSerialDevice final : public SerialDevice {
     SerialIo queued() override;
     SerialIo read(std::span<std::uint8_t> into) override;
     void close() override;
+    int inputHandle() const override { return open_ ? handle : -1; }
 
   private:
     bool open_ = false;
