@@ -92,8 +92,12 @@ int MeterSession::quietTicks(std::chrono::milliseconds untilNextSecond) const {
         port_.inputHandle() < 0)
         return 0;
     // Bytes came in this tick (the drain leaves the countdown one below its
-    // start): while the meter sends, the next come before the next tick.
-    if (port_.linkActivity >= MeterPort::kActivityTicks - 1) return 0;
+    // start). The rest of a frame comes before the next tick, and so does the
+    // next frame of a meter that sends them back to back; a slower meter
+    // leaves time to sleep until its next frame begins.
+    if (port_.linkActivity >= MeterPort::kActivityTicks - 1 &&
+        (port_.rxCount != 0 || frameGap_ <= kBackToBackTicks))
+        return 0;
     // The tick on or after the second's turn draws the clock line.
     auto quiet =
         static_cast<int>((untilNextSecond + kTick - std::chrono::milliseconds(1)) / kTick) - 1;
@@ -105,6 +109,7 @@ int MeterSession::quietTicks(std::chrono::milliseconds untilNextSecond) const {
 }
 
 void MeterSession::runTick(ScreenPoint cursor, const ScreenRect& chart, bool readsClock) {
+    ++ticks_;
     replayPiece();
     writeOutOrphans();
     link_.tick();
@@ -154,6 +159,8 @@ void MeterSession::showListChanges() {
 }
 
 void MeterSession::onMeterReading(MeterReading& reading) {
+    frameGap_ = ticks_ - frameTick_;
+    frameTick_ = ticks_;
     face_.linkSpriteVisible = port_.linkActivity != 0 && !face_.linkSpriteVisible;
     if (std::optional<LoggedReading> logged = decideLogging(reading, services_.clock)) {
         journal_.appendReading(logged->line);

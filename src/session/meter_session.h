@@ -245,6 +245,12 @@ class MeterSession final : private ReadingListener, private LinkOwner {
     bool scrollBarStale_ = false;    // readings arrived: the bar may have changed
     bool chartStale_ = false;        // readings arrived: the chart is redrawn this tick
     bool readingsArrived_ = false;   // rows of new readings (not of a replay) this tick
+    // Frames at most this many ticks apart come back to back (at the line's
+    // limit a frame takes more than a tick to send).
+    static constexpr std::uint32_t kBackToBackTicks = 2;
+    std::uint32_t ticks_ = 0;      // ticks run, wrapping
+    std::uint32_t frameTick_ = 0;  // the tick of the last valid frame
+    std::uint32_t frameGap_ = 0;   // ticks between the last two
     int faceWidth_ = 0;
     int faceHeight_ = 0;
     int chartWidth_ = 0;

@@ -580,7 +580,7 @@ TEST_F(SessionTest, TickBlinksTheArrowWhileOverRange) {
 // The ticks a window sleeps through show nothing, and the one after them shows
 // what fell due: the clock's new second, the arrow's toggle, the sprite gone.
 TEST_F(SessionTest, QuietTicksShowNothingAndTheTickAfterThemIsDue) {
-    enum class Then { nothing, arrowDueIn2, drag, noHandle };
+    enum class Then { nothing, anotherFrame, halfAFrame, arrowDueIn2, drag, noHandle };
     const struct {
         const char* what;
         int frames;  // sent, then `ticks` ticks
@@ -594,7 +594,9 @@ TEST_F(SessionTest, QuietTicksShowNothingAndTheTickAfterThemIsDue) {
         {"the second nearly over", 1, 25, Then::nothing, 101, 2, true},
         {"the link's activity running out", 2, 10, Then::nothing, 1000, 13, false},
         {"the arrow blinking", 1, 25, Then::arrowDueIn2, 1000, 2, false},
-        {"a frame arriving", 1, 0, Then::nothing, 1000, 0, false},
+        {"frames back to back", 2, 0, Then::nothing, 1000, 0, false},
+        {"a slow meter's frame", 1, 10, Then::anotherFrame, 1000, 19, true},
+        {"half a frame in", 1, 10, Then::halfAFrame, 1000, 0, false},
         {"dragging", 1, 25, Then::drag, 1000, 0, false},
         {"no input handle", 1, 25, Then::noHandle, 1000, 0, false},
     };
@@ -607,6 +609,12 @@ TEST_F(SessionTest, QuietTicksShowNothingAndTheTickAfterThemIsDue) {
         for (int i = 0; i < c.frames; ++i)
             r.send(c.then == Then::arrowDueIn2 ? makeReading(9, 0, 0, 42000) : kVolts);
         r.ticks(c.ticks);
+        if (c.then == Then::anotherFrame) r.send(kVolts);
+        if (c.then == Then::halfAFrame) {
+            const auto frame = packFrame(kVolts);
+            r.device.feed({frame.begin(), frame.begin() + 7});
+            r.ticks(1);
+        }
         if (c.then == Then::arrowDueIn2) r.session->faceState().blinkCountdown = 2;
         if (c.then == Then::drag) r.session->chartPressed({10, 10}, {0, 0, 100, 100});
         if (c.then == Then::noHandle) r.device.handle = -1;
