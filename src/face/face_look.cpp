@@ -6,6 +6,8 @@ namespace {
 constexpr int kMinMaxBottom = 46;    // MAX, MIN, their digits and MIN's minus
 constexpr int kDisplayTop = 40;      // legends from y = 48 ...
 constexpr int kDisplayBottom = 196;  // ... to AUTO and HOLD at up to 18 px from y = 171
+constexpr int kDigitsTop = 72;       // the big digits, their point, the minus and the delta ...
+constexpr int kDigitsBottom = 172;   // ... down to the digits' last row
 constexpr int kBarTop = 188;         // segments from y = 192, ticks, scale labels
 constexpr int kBarBottom = 224;
 
@@ -32,13 +34,20 @@ FaceChanges faceChanges(const FaceLook& before, const FaceLook& after, int panel
     }
     if (before.minValue != after.minValue || before.maxValue != after.maxValue)
         add({0, 0, panelWidth, kMinMaxBottom});
-    if (before.count != after.count || before.range != after.range ||
-        before.function != after.function || before.subfunction != after.subfunction ||
-        before.manualRange != after.manualRange ||
-        before.decimalPosition != after.decimalPosition || before.inRange != after.inRange ||
-        before.negative != after.negative || before.relative != after.relative ||
-        before.hold != after.hold)
+    // A new value on the same function changes the digits alone: only their
+    // band is drawn again, not the legends around them.
+    const bool legends = before.range != after.range || before.function != after.function ||
+                         before.subfunction != after.subfunction ||
+                         before.manualRange != after.manualRange || before.hold != after.hold;
+    const bool digits = before.count != after.count ||
+                        before.decimalPosition != after.decimalPosition ||
+                        before.inRange != after.inRange || before.negative != after.negative ||
+                        before.relative != after.relative;
+    if (legends) {
         add({0, kDisplayTop, panelWidth, kDisplayBottom});
+    } else if (digits) {
+        add({0, kDigitsTop, panelWidth, kDigitsBottom});
+    }
     if (before.barValue != after.barValue || before.inRange != after.inRange ||
         before.negative != after.negative)
         add({0, kBarTop, panelWidth, kBarBottom});

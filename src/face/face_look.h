@@ -35,8 +35,8 @@ struct FaceLook {
 FaceLook faceLook(const MeterReading& stored, const MeterFaceState& face, const Settings& settings);
 
 // The parts of the face that differ between two looks, at most one rectangle
-// per part: the MIN/MAX panel, the display (legends, digits, annunciators),
-// the bar graph, the link sprite and the over-range arrow.
+// per part: the MIN/MAX panel, the display (legends, digits, annunciators) or
+// only its digits, the bar graph, the link sprite and the over-range arrow.
 struct FaceChanges {
     std::array<FaceRect, 5> rects{};
     std::size_t count = 0;

@@ -60,18 +60,20 @@ TEST(FaceChanges, EachPartItsOwnBand) {
         change(look);
         return look;
     };
-    const FaceRect minMax{0, 0, 350, 46}, display{0, 40, 350, 196}, bar{0, 188, 350, 224};
+    const FaceRect minMax{0, 0, 350, 46}, display{0, 40, 350, 196}, digits{0, 72, 350, 172},
+        bar{0, 188, 350, 224};
     const struct {
         const char* name;
         FaceLook after;
         std::vector<FaceRect> rects;
     } cases[] = {
         {"nothing", base, {}},
-        {"the count", with([](FaceLook& l) { l.count = 7; }), {display}},
+        {"the count", with([](FaceLook& l) { l.count = 7; }), {digits}},
         {"HOLD", with([](FaceLook& l) { l.hold = true; }), {display}},
+        {"the count and the range", with([](FaceLook& l) { l.count = 7, l.range = 2; }), {display}},
         {"the bar", with([](FaceLook& l) { l.barValue = 3; }), {bar}},
-        {"the sign", with([](FaceLook& l) { l.negative = true; }), {display, bar}},
-        {"over range", with([](FaceLook& l) { l.inRange = false; }), {display, bar}},
+        {"the sign", with([](FaceLook& l) { l.negative = true; }), {digits, bar}},
+        {"over range", with([](FaceLook& l) { l.inRange = false; }), {digits, bar}},
         {"MIN", with([](FaceLook& l) { l.minValue = -1.0f; }), {minMax}},
         {"the link sprite", with([](FaceLook& l) { l.linkShown = true; }), {face::kLinkSpriteRect}},
         {"the arrow", with([](FaceLook& l) { l.arrowShown = true; }), {face::kArrowRect}},
