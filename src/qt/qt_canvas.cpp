@@ -62,7 +62,14 @@ void QtCanvas::clipTo(const QRegion& area) {
 void QtCanvas::clear(Argb colour) {
     if (!usable()) return;
     drawnOver(image_.rect());
-    // Under a clip (the face's changed bands) only the part it can reach.
+    // An opaque colour replaces the pixels: they are written straight into the
+    // image, under a clip (the face's changed bands) only within its parts.
+    // Filled through the clip, the painter would walk the region row by row.
+    if (qAlpha(colour) == 0xFF) {
+        const QRegion area = clip_.isEmpty() ? QRegion(image_.rect()) : clip_ & image_.rect();
+        for (const QRect& part : area) fillPixels(part, colour);
+        return;
+    }
     const QRect area = painter_.hasClipping()
                            ? painter_.clipBoundingRect().toAlignedRect() & image_.rect()
                            : image_.rect();
@@ -128,12 +135,15 @@ void QtCanvas::drawAxisLine(int x1, int y1, int x2, int y2, const Pen& pen) {
                                    [&](const QRect& strip) { painter_.fillRect(strip, colour); });
                 return;
             }
-            const QRect shown = dash.intersected(bounds);
-            for (int y = shown.top(); y <= shown.bottom(); ++y) {
-                QRgb* row = reinterpret_cast<QRgb*>(image_.scanLine(y));
-                std::fill(row + shown.left(), row + shown.right() + 1, pen.colour);
-            }
+            fillPixels(dash.intersected(bounds), pen.colour);
         });
+}
+
+void QtCanvas::fillPixels(const QRect& area, Argb colour) {
+    for (int y = area.top(); y <= area.bottom(); ++y) {
+        QRgb* row = reinterpret_cast<QRgb*>(image_.scanLine(y));
+        std::fill(row + area.left(), row + area.right() + 1, colour);
+    }
 }
 
 void QtCanvas::drawPolyline(std::span<const PointF> points, const Pen& pen) {
@@ -146,7 +156,7 @@ void QtCanvas::drawPolyline(std::span<const PointF> points, const Pen& pen) {
     QVarLengthArray<QPointF, 512> shifted;
     shifted.reserve(static_cast<qsizetype>(points.size()));
     for (const PointF& p : points) shifted.append(QPointF(p.x + kPixelCentre, p.y + kPixelCentre));
-    drawnOver(area);
+    drawnOverPolyline(points);
     painter_.setPen(toPen(pen));
     painter_.drawPolyline(shifted.constData(), static_cast<int>(shifted.size()));
 }
@@ -177,7 +187,39 @@ QRect QtCanvas::textReach(float x, float y, std::size_t length, float size) {
 void QtCanvas::drawnOver(const QRect& area) {
     // A smoothed edge or a glyph's overhang reaches a little past the area.
     constexpr int kBleed = 2;
-    if (!background_.isNull()) changedSinceKept_ += area.adjusted(-kBleed, -kBleed, kBleed, kBleed);
+    const QRect reach = area.adjusted(-kBleed, -kBleed, kBleed, kBleed);
+    if (!background_.isNull()) changedSinceKept_ += reach;
+    if (changes_) *changes_ += reach;
+}
+
+// A trace across the chart reaches only a band around itself, not its whole
+// bounding box: it is noted as the boxes of runs of its segments, each run at
+// most kRunWidth pixels wide, so that the next frame restores and shows only
+// those boxes.
+void QtCanvas::drawnOverPolyline(std::span<const PointF> points) {
+    constexpr float kRunWidth = 32.0f;
+    QRectF run;
+    for (std::size_t i = 1; i < points.size(); ++i) {
+        const PointF& from = points[i - 1];
+        const PointF& to = points[i];
+        const QRectF segment =
+            QRectF(QPointF(std::min(from.x, to.x), std::min(from.y, to.y)),
+                   QPointF(std::max(from.x, to.x) + 1.0f, std::max(from.y, to.y) + 1.0f));
+        if (!run.isNull() && (run | segment).width() > kRunWidth) {
+            drawnOver(run.toAlignedRect());
+            run = QRectF();
+        }
+        run = run.isNull() ? segment : run | segment;
+    }
+    if (!run.isNull()) drawnOver(run.toAlignedRect());
+}
+
+QRegion QtCanvas::takeChanges() {
+    if (!changes_) {
+        changes_.emplace();
+        return image_.rect();
+    }
+    return std::exchange(*changes_, QRegion()).intersected(image_.rect());
 }
 
 void QtCanvas::keepBackground(const BackgroundKey& key) {
@@ -190,6 +232,7 @@ void QtCanvas::keepBackground(const BackgroundKey& key) {
 bool QtCanvas::restoreBackground(const BackgroundKey& key) {
     if (!usable() || background_.isNull() || key != backgroundKey_) return false;
     const QRegion changed = std::exchange(changedSinceKept_, QRegion()).intersected(image_.rect());
+    if (changes_) *changes_ += painter_.hasClipping() ? QRegion(image_.rect()) : changed;
     if (painter_.hasClipping()) {
         painter_.setCompositionMode(QPainter::CompositionMode_Source);
         painter_.drawImage(0, 0, background_);

@@ -5,6 +5,7 @@
 #include <QPainter>
 #include <QRegion>
 #include <QStaticText>
+#include <optional>
 #include <vector>
 
 #include "drawing/canvas.h"
@@ -37,6 +38,10 @@ class QtCanvas final : public Canvas {
 
     // The picture drawn so far; draw it (do not keep a copy: painting goes on in place).
     const QImage& image() const { return image_; }
+    // Where the picture may differ from what it was at the last call: what
+    // was drawn since, and what a kept background was restored over. The
+    // first call answers the whole picture and starts the count.
+    QRegion takeChanges();
 
   private:
     bool usable() const { return painter_.isActive(); }
@@ -46,8 +51,11 @@ class QtCanvas final : public Canvas {
     bool hidden(const QRect& area) const { return !clip_.isEmpty() && !clip_.intersects(area); }
     // Notes that drawing reached into `area`, while a background is kept.
     void drawnOver(const QRect& area);
+    void drawnOverPolyline(std::span<const PointF> points);
     static QRect textReach(float x, float y, std::size_t length, float size);
     void drawAxisLine(int x1, int y1, int x2, int y2, const Pen& pen);
+    // Writes an opaque colour over `area`, which lies within the image.
+    void fillPixels(const QRect& area, Argb colour);
 
     // A face font, made once per pixel size: the face redraws twenty times a
     // second with the same two or three sizes.
@@ -72,7 +80,8 @@ class QtCanvas final : public Canvas {
     QRegion clip_;       // empty: no clip
     QImage background_;  // the kept picture, under backgroundKey_
     BackgroundKey backgroundKey_;
-    QRegion changedSinceKept_;  // where the picture may differ from the kept one
+    QRegion changedSinceKept_;        // where the picture may differ from the kept one
+    std::optional<QRegion> changes_;  // counted once asked for: see takeChanges
     const QImage* sheet_;
     std::vector<SizedFont> fonts_;
     std::vector<LaidOutText> texts_;

@@ -10,6 +10,7 @@
 #include <QMouseEvent>
 #include <algorithm>
 #include <chrono>
+#include <utility>
 
 #include "qt/qt_canvas.h"
 #include "qt/qt_drawing_surfaces.h"
@@ -182,6 +183,7 @@ void MainWindow::layoutControls() {
     if (!surfaces_) return;
     controls_.layout(width(), height());
     surfaces_->recreateChartSurface(chartPanel().size());
+    chartStale_ = true;
     session_.panelsResized(facePanel().width(), facePanel().height(), chartPanel().width(),
                            chartPanel().height());
 }
@@ -220,12 +222,34 @@ ScreenRect MainWindow::chartScreenRect() const {
 
 void MainWindow::tick() {
     placement_.tick();
+    ticking_ = true;
     // The cursor matters only during a drag; asking the display for it is a round trip.
-    if (!session_.dragging()) {
+    if (session_.dragging()) {
+        session_.tick(toScreenPoint(cursorPos()), chartScreenRect());
+    } else {
         session_.tick({}, {});
+    }
+    ticking_ = false;
+    if (!chartStale_) return;
+    // A window out of sight paints nothing: its chart is drawn when it shows.
+    if (isMinimized() || !chartPanel().isVisible()) {
+        chartPanel().invalidateAll();
         return;
     }
-    session_.tick(toScreenPoint(cursorPos()), chartScreenRect());
+    showChartChanges();
+}
+
+// A tick's changes (a reading, the drag's selection) are drawn at its end,
+// once however many it made; any other change repaints the whole panel, which
+// draws the chart as it paints.
+void MainWindow::invalidateChart() {
+    chartStale_ = true;
+    if (!ticking_) chartPanel().invalidateAll();
+}
+
+void MainWindow::showChartChanges() {
+    renderChart();
+    chartPanel().invalidate(surfaces_->chartSurface().takeChanges());
 }
 
 // The face's surface is kept between paints and the session asks for every
@@ -241,7 +265,7 @@ const QImage* MainWindow::renderFace(const QRegion& shown) {
 
 const QImage* MainWindow::renderChart() {
     QtCanvas& canvas = surfaces_->chartSurface();
-    session_.renderChart(canvas);
+    if (std::exchange(chartStale_, false)) session_.renderChart(canvas);
     return &canvas.image();
 }
 

@@ -88,7 +88,7 @@ class MainWindow : public QWidget, private SessionWindow {
     void setScrollPosition(int position) override { scrollAdapter_->setPosition(position); }
     void setHoldChecked(bool checked) override { holdButton().setChecked(checked); }
     void invalidateFace(const FaceRect& rect) override;
-    void invalidateChart() override { chartPanel().invalidateAll(); }
+    void invalidateChart() override;
     void redrawChartNow() override { chartPanel().redrawNow(); }
     void showStatistics(std::string_view text) override;
 
@@ -110,6 +110,9 @@ class MainWindow : public QWidget, private SessionWindow {
     ScreenRect chartScreenRect() const;
     const QImage* renderFace(const QRegion& shown);
     const QImage* renderChart();
+    // Draws the chart the tick changed and repaints only the part of the
+    // panel whose pixels that changed.
+    void showChartChanges();
 
     std::function<QPoint()> cursorPos_;
     MeterSession session_;
@@ -120,6 +123,8 @@ class MainWindow : public QWidget, private SessionWindow {
     QTimer timer_;
     QElapsedTimer sinceTick_;
     int quietAhead_ = 0;  // quiet ticks the timer sleeps through
+    bool ticking_ = false;
+    bool chartStale_ = true;  // the chart surface does not yet show what the session holds
     std::unique_ptr<QSocketNotifier> input_;
 
     FramePlacement placement_{*this};

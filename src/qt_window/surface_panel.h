@@ -18,7 +18,7 @@ class SurfacePanel : public QWidget {
     explicit SurfacePanel(QWidget* parent = nullptr);
 
     void setRenderer(Renderer renderer) { renderer_ = std::move(renderer); }
-    void invalidate(const QRect& rect) { update(rect); }
+    void invalidate(const QRegion& area) { update(area); }
     void invalidateAll() { update(); }
     // Renders and repaints at once, without waiting for the event loop.
     void redrawNow() { repaint(); }

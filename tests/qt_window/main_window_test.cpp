@@ -9,6 +9,7 @@
 #include <QHelpEvent>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QScreen>
 #include <QScrollBar>
 #include <QTest>
 #include <QToolTip>
@@ -299,6 +300,25 @@ TEST_F(MainWindowTest, ScrollBarFollowsTheNewestSampleAtOffsetZero) {
     EXPECT_EQ(window->scrollBar().maximum(), 101);
     EXPECT_EQ(window->scrollBar().value(), 101);
     EXPECT_EQ(window->scrollBar().pageStep(), 600);
+}
+
+// A reading repaints only the part of the chart its tick changed: what the
+// screen shows of the chart is still the whole new picture, trace and scale.
+TEST_F(MainWindowTest, TheChartOnScreenIsTheChartDrawn) {
+    startOpen();
+    for (const int count : {345, 3000, 10, 10, 2500, 345, 4000, 1, 600, 600, 3999, 0, 2000}) {
+        send(makeReading(1, 0, 3, count));
+        QApplication::processEvents();
+        const QRect chart = window->chartPanel().geometry();
+        const QImage shown =
+            window->screen()
+                ->grabWindow(window->winId(), chart.x(), chart.y(), chart.width(), chart.height())
+                .toImage()
+                .convertToFormat(QImage::Format_RGB32);
+        EXPECT_EQ(shown,
+                  window->chartPanel().grab().toImage().convertToFormat(QImage::Format_RGB32))
+            << count;
+    }
 }
 
 TEST_F(MainWindowTest, TagEditSetsAndClearsTheFlagAndReachesTheSavedLog) {
