@@ -44,15 +44,29 @@ QString fromWindows1252(const std::string& text) {
 }  // namespace
 
 // The text cut with "…" to the width.
-const QString& ReadingListView::FittedTexts::fitted(const QFontMetrics& metrics,
-                                                    const std::string& text, int width) {
+const QStaticText& ReadingListView::FittedTexts::fitted(const QFont& font, const std::string& text,
+                                                        int width) {
     if (width != width_ || texts_.size() >= kMaxTexts) {
         texts_.clear();
         width_ = width;
     }
     auto [at, added] = texts_.try_emplace(text);
-    if (added) at->second = metrics.elidedText(fromWindows1252(text), Qt::ElideRight, width);
+    if (added) {
+        QStaticText& laidOut = at->second;
+        laidOut.setText(
+            QFontMetrics(font).elidedText(fromWindows1252(text), Qt::ElideRight, width));
+        laidOut.setTextFormat(Qt::PlainText);
+        laidOut.prepare(QTransform(), font);
+    }
     return at->second;
+}
+
+// Where QPainter::drawText would put it with AlignLeft | AlignVCenter: the
+// line's height (ascent and descent) centred in the box's.
+void ReadingListView::drawFitted(QPainter& painter, const QRect& box,
+                                 const QStaticText& text) const {
+    const qreal top = box.top() + (box.height() - QFontMetricsF(font_).height()) / 2;
+    painter.drawStaticText(QPointF(box.left(), top), text);
 }
 
 ReadingListView::ReadingListView(const ReadingList& rows, QWidget* parent)
@@ -176,7 +190,6 @@ void ReadingListView::paintEvent(QPaintEvent* event) {
     const QColor base = palette().color(QPalette::Base);
     forEachRasterStrip(dirty, [&](const QRect& strip) { painter.fillRect(strip, base); });
     const int tagWidth = tagColumnWidth();
-    const QFontMetrics metrics(font_);
     const int first = std::max(0, firstRow() + dirty.top() / rowHeight_);
     const int last = std::min(shown_ - 1, firstRow() + dirty.bottom() / rowHeight_);
     for (int row = first; row <= last; ++row) {
@@ -187,13 +200,11 @@ void ReadingListView::paintEvent(QPaintEvent* event) {
         const ReadingRow& shown = rows_.row(static_cast<std::size_t>(row));
         const QRect text(rect.x() + kTextPadding, rect.y(), kReadingColumnWidth - 2 * kTextPadding,
                          rect.height());
-        painter.drawText(text, Qt::AlignLeft | Qt::AlignVCenter,
-                         readingTexts_.fitted(metrics, shown.text, text.width()));
+        drawFitted(painter, text, readingTexts_.fitted(font_, shown.text, text.width()));
         if (tagWidth > 2 * kTextPadding && !shown.tag.empty()) {
             const QRect tag(rect.x() + kReadingColumnWidth + kTextPadding, rect.y(),
                             tagWidth - 2 * kTextPadding, rect.height());
-            painter.drawText(tag, Qt::AlignLeft | Qt::AlignVCenter,
-                             tagTexts_.fitted(metrics, shown.tag, tag.width()));
+            drawFitted(painter, tag, tagTexts_.fitted(font_, shown.tag, tag.width()));
         }
     }
 }

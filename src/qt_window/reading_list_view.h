@@ -3,6 +3,7 @@
 #include <QAbstractScrollArea>
 #include <QFont>
 #include <QFontMetrics>
+#include <QStaticText>
 #include <QString>
 #include <string>
 #include <unordered_map>
@@ -10,6 +11,7 @@
 #include "history/reading_list.h"
 
 class QLineEdit;
+class QPainter;
 
 // The reading list: one row per logged reading, the reading text then the tag,
 // one row selected at a time and the selection shown even without the focus.
@@ -80,19 +82,21 @@ class ReadingListView : public QAbstractScrollArea {
     void placeEditor();
     void finishEdit(bool keep);
 
-    // The texts of one column as painted: converted and cut to the width
-    // once, not on every paint of a row (a row is painted as it comes in,
-    // as it is selected and as it is left). All are forgotten when the width
-    // changes or too many are kept.
+    // The texts of one column as painted: converted, cut to the width and
+    // laid out once, not on every paint of a row (a row is painted as it
+    // comes in, as it is selected and as it is left). All are forgotten when
+    // the width changes or too many are kept.
     class FittedTexts {
       public:
-        const QString& fitted(const QFontMetrics& metrics, const std::string& text, int width);
+        const QStaticText& fitted(const QFont& font, const std::string& text, int width);
 
       private:
         static constexpr std::size_t kMaxTexts = 512;
         int width_ = -1;
-        std::unordered_map<std::string, QString> texts_;
+        std::unordered_map<std::string, QStaticText> texts_;
     };
+    // Draws a fitted text at the left of `box`, centred in its height.
+    void drawFitted(QPainter& painter, const QRect& box, const QStaticText& text) const;
 
     const ReadingList& rows_;
     QFont font_;
