@@ -5,7 +5,7 @@ void drawSpriteCell(Canvas& canvas, int dx, int dy, const SpriteCell& cell) {
 }
 
 void drawBigDigit(Canvas& canvas, int g, int slot) {
-    drawSpriteCell(canvas, 62 * slot + 37, 72, lcd::bigGlyph(g));
+    drawSpriteCell(canvas, lcd::bigDigitLeft(slot), 72, lcd::bigGlyph(g));
 }
 
 void drawSmallDigit(Canvas& canvas, int g, int slot, MinMaxPanel panel) {

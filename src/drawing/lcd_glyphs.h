@@ -19,6 +19,12 @@ inline constexpr int kSheetHeight = 147;
 inline constexpr int kBigGlyphCount = 11;  // digits 0-9 and the L of "0L"
 inline constexpr int kBigL = 10;
 inline constexpr int kSmallGlyphCount = 10;
+inline constexpr int kBigDigitSlots = 5;
+
+// Where big-digit slot 0-4, left to right, starts on the face.
+constexpr int bigDigitLeft(int slot) {
+    return 62 * slot + 37;
+}
 
 constexpr SpriteCell bigGlyph(int g) {
     return {57 * g + 2, 0, 57, 100};

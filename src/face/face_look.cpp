@@ -1,5 +1,10 @@
 #include "face/face_look.h"
 
+#include <algorithm>
+
+#include "drawing/lcd_glyphs.h"
+#include "reading/reading_interpretation.h"
+
 namespace {
 
 // The bands of the panel each part draws in (left and right: the panel's width).
@@ -10,6 +15,30 @@ constexpr int kDigitsTop = 72;       // the big digits, their point, the minus a
 constexpr int kDigitsBottom = 172;   // ... down to the digits' last row
 constexpr int kBarTop = 188;         // segments from y = 192, ticks, scale labels
 constexpr int kBarBottom = 224;
+
+// The digits' band, or of it only the slots whose digit differs when the
+// count alone changed (the point, the sign and the delta where they were).
+FaceRect digitsRect(const FaceLook& before, const FaceLook& after, int panelWidth) {
+    const bool countAlone = before.decimalPosition == after.decimalPosition && before.inRange &&
+                            after.inRange && before.negative == after.negative &&
+                            before.relative == after.relative;
+    if (!countAlone) return {0, kDigitsTop, panelWidth, kDigitsBottom};
+    const CountDigits from = countDigits(before.count);
+    const CountDigits to = countDigits(after.count);
+    int first = lcd::kBigDigitSlots;
+    int last = -1;
+    for (int slot = 0; slot < lcd::kBigDigitSlots; ++slot) {
+        const auto k = static_cast<std::size_t>(lcd::kBigDigitSlots - 1 - slot);
+        if (from[k] == to[k]) continue;
+        first = std::min(first, slot);
+        last = slot;
+    }
+    if (last < 0) return {};
+    // A smoothed glyph edge may reach a pixel past its cell.
+    constexpr int kEdge = 2;
+    return {lcd::bigDigitLeft(first) - kEdge, kDigitsTop,
+            lcd::bigDigitLeft(last) + lcd::bigGlyph(0).w + kEdge, kDigitsBottom};
+}
 
 }  // namespace
 
@@ -46,7 +75,7 @@ FaceChanges faceChanges(const FaceLook& before, const FaceLook& after, int panel
     if (legends) {
         add({0, kDisplayTop, panelWidth, kDisplayBottom});
     } else if (digits) {
-        add({0, kDigitsTop, panelWidth, kDigitsBottom});
+        add(digitsRect(before, after, panelWidth));
     }
     if (before.barValue != after.barValue || before.inRange != after.inRange ||
         before.negative != after.negative)

@@ -271,7 +271,7 @@ void drawMeterFace(Canvas& canvas, const MeterReading& stored, const MeterFaceSt
     const int d = face.decimalPosition;
     if (face.inRange) {
         const CountDigits digits = countDigits(face.shownCount);
-        for (int k = 0; k < 5; ++k)
+        for (int k = 0; k < lcd::kBigDigitSlots; ++k)
             drawBigDigit(canvas, digits[static_cast<std::size_t>(k)], 4 - k);
         if (stored.negative()) canvas.fillRect(12, 113, 20, 8, ink);
     } else {

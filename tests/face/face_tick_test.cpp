@@ -68,7 +68,8 @@ TEST(FaceChanges, EachPartItsOwnBand) {
         std::vector<FaceRect> rects;
     } cases[] = {
         {"nothing", base, {}},
-        {"the count", with([](FaceLook& l) { l.count = 7; }), {digits}},
+        {"the units digit", with([](FaceLook& l) { l.count = 7; }), {{283, 72, 344, 172}}},
+        {"four digits", with([](FaceLook& l) { l.count = 1234; }), {{97, 72, 344, 172}}},
         {"HOLD", with([](FaceLook& l) { l.hold = true; }), {display}},
         {"the count and the range", with([](FaceLook& l) { l.count = 7, l.range = 2; }), {display}},
         {"the bar", with([](FaceLook& l) { l.barValue = 3; }), {bar}},

@@ -66,6 +66,7 @@ TEST(QtFacePixels, ChangedPixelsLieInTheChangedParts) {
     } cases[] = {
         {"another count", {1, 0, 3, 4321}, false, false},
         {"a count of five digits", {1, 0, 3, 39999}, false, false},
+        {"the last digit", {1, 0, 3, 1238}, false, false},
         {"relative", {1, 0, 3, 1234, false, false, true}, false, false},
         {"another function", {9, 1, 0, 1234}, false, false},
         {"held, relative, manual", {1, 0, 3, 1234, false, true, true, true}, false, false},
