@@ -247,6 +247,11 @@ void MainWindow::invalidateChart() {
     if (!ticking_) chartPanel().invalidateAll();
 }
 
+void MainWindow::redrawChartNow() {
+    chartStale_ = true;
+    chartPanel().redrawNow();
+}
+
 void MainWindow::showChartChanges() {
     renderChart();
     chartPanel().invalidate(surfaces_->chartSurface().takeChanges());

@@ -89,7 +89,7 @@ class MainWindow : public QWidget, private SessionWindow {
     void setHoldChecked(bool checked) override { holdButton().setChecked(checked); }
     void invalidateFace(const FaceRect& rect) override;
     void invalidateChart() override;
-    void redrawChartNow() override { chartPanel().redrawNow(); }
+    void redrawChartNow() override;
     void showStatistics(std::string_view text) override;
 
     // The timer's tick. Between two ticks the timer sleeps through those the

@@ -17,6 +17,7 @@
 #include <vector>
 
 #include "link/frame_codec.h"
+#include "qt/qt_canvas.h"
 #include "qt_window/reading_list_view.h"
 #include "qt_window/scroll_bar_adapter.h"
 #include "qt_window/surface_panel.h"
@@ -302,12 +303,12 @@ TEST_F(MainWindowTest, ScrollBarFollowsTheNewestSampleAtOffsetZero) {
     EXPECT_EQ(window->scrollBar().pageStep(), 600);
 }
 
-// A reading repaints only the part of the chart its tick changed: what the
-// screen shows of the chart is still the whole new picture, trace and scale.
+// A reading repaints only the part of the chart its tick changed, a drag the
+// whole chart at once: what the screen shows of the chart is still the whole
+// new picture, trace, scale and selection lines.
 TEST_F(MainWindowTest, TheChartOnScreenIsTheChartDrawn) {
     startOpen();
-    for (const int count : {345, 3000, 10, 10, 2500, 345, 4000, 1, 600, 600, 3999, 0, 2000}) {
-        send(makeReading(1, 0, 3, count));
+    const auto expectShownAsDrawn = [this](int step) {
         QApplication::processEvents();
         const QRect chart = window->chartPanel().geometry();
         const QImage shown =
@@ -315,9 +316,20 @@ TEST_F(MainWindowTest, TheChartOnScreenIsTheChartDrawn) {
                 ->grabWindow(window->winId(), chart.x(), chart.y(), chart.width(), chart.height())
                 .toImage()
                 .convertToFormat(QImage::Format_RGB32);
-        EXPECT_EQ(shown,
-                  window->chartPanel().grab().toImage().convertToFormat(QImage::Format_RGB32))
-            << count;
+        QtCanvas drawn(chart.width(), chart.height());
+        session().renderChart(drawn);
+        EXPECT_EQ(shown, drawn.image()) << step;
+    };
+    for (const int count : {345, 3000, 10, 10, 2500, 345, 4000, 1, 600, 600, 3999, 0, 2000}) {
+        send(makeReading(1, 0, 3, count));
+        expectShownAsDrawn(count);
+    }
+    cursor = window->chartPanel().mapToGlobal(QPoint(600, 50));
+    QTest::mousePress(&window->chartPanel(), Qt::LeftButton, {}, QPoint(600, 50));
+    for (const int x : {610, 620, 590}) {
+        cursor = window->chartPanel().mapToGlobal(QPoint(x, 50));
+        window->tick();
+        expectShownAsDrawn(x);
     }
 }
 
