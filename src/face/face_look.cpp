@@ -33,8 +33,8 @@ FaceRect digitsRect(const FaceLook& before, const FaceLook& after, int panelWidt
         first = std::min(first, slot);
         last = slot;
     }
-    if (last < 0) return {};
-    // A smoothed glyph edge may reach a pixel past its cell.
+    // The count differs, so some digit does. A smoothed glyph edge may reach
+    // a pixel past its cell.
     constexpr int kEdge = 2;
     return {lcd::bigDigitLeft(first) - kEdge, kDigitsTop,
             lcd::bigDigitLeft(last) + lcd::bigGlyph(0).w + kEdge, kDigitsBottom};

@@ -61,17 +61,12 @@ const QStaticText& ReadingListView::FittedTexts::fitted(const QFont& font, const
     return at->second;
 }
 
-// Where QPainter::drawText would put it with AlignLeft | AlignVCenter: the
-// line's height (ascent and descent) centred in the box's.
-void ReadingListView::drawFitted(QPainter& painter, const QRect& box,
-                                 const QStaticText& text) const {
-    const qreal top = box.top() + (box.height() - QFontMetricsF(font_).height()) / 2;
-    painter.drawStaticText(QPointF(box.left(), top), text);
-}
-
 ReadingListView::ReadingListView(const ReadingList& rows, QWidget* parent)
     : QAbstractScrollArea(parent), rows_(rows), font_(listFont()) {
     rowHeight_ = QFontMetrics(font_).height() + 3;
+    // Where QPainter::drawText puts a line with AlignLeft | AlignVCenter: its
+    // height (ascent and descent) centred in the row's.
+    textTop_ = (rowHeight_ - QFontMetricsF(font_).height()) / 2;
     setFocusPolicy(Qt::StrongFocus);
     setHorizontalScrollBarPolicy(Qt::ScrollBarAsNeeded);
     setVerticalScrollBarPolicy(Qt::ScrollBarAsNeeded);
@@ -200,11 +195,13 @@ void ReadingListView::paintEvent(QPaintEvent* event) {
         const ReadingRow& shown = rows_.row(static_cast<std::size_t>(row));
         const QRect text(rect.x() + kTextPadding, rect.y(), kReadingColumnWidth - 2 * kTextPadding,
                          rect.height());
-        drawFitted(painter, text, readingTexts_.fitted(font_, shown.text, text.width()));
+        painter.drawStaticText(QPointF(text.x(), text.y() + textTop_),
+                               readingTexts_.fitted(font_, shown.text, text.width()));
         if (tagWidth > 2 * kTextPadding && !shown.tag.empty()) {
             const QRect tag(rect.x() + kReadingColumnWidth + kTextPadding, rect.y(),
                             tagWidth - 2 * kTextPadding, rect.height());
-            drawFitted(painter, tag, tagTexts_.fitted(font_, shown.tag, tag.width()));
+            painter.drawStaticText(QPointF(tag.x(), tag.y() + textTop_),
+                                   tagTexts_.fitted(font_, shown.tag, tag.width()));
         }
     }
 }

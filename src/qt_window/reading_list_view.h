@@ -2,7 +2,6 @@
 
 #include <QAbstractScrollArea>
 #include <QFont>
-#include <QFontMetrics>
 #include <QStaticText>
 #include <QString>
 #include <string>
@@ -11,7 +10,6 @@
 #include "history/reading_list.h"
 
 class QLineEdit;
-class QPainter;
 
 // The reading list: one row per logged reading, the reading text then the tag,
 // one row selected at a time and the selection shown even without the focus.
@@ -95,14 +93,13 @@ class ReadingListView : public QAbstractScrollArea {
         int width_ = -1;
         std::unordered_map<std::string, QStaticText> texts_;
     };
-    // Draws a fitted text at the left of `box`, centred in its height.
-    void drawFitted(QPainter& painter, const QRect& box, const QStaticText& text) const;
 
     const ReadingList& rows_;
     QFont font_;
     FittedTexts readingTexts_;
     FittedTexts tagTexts_;
     int rowHeight_ = 14;
+    qreal textTop_ = 0;  // a text's top below its row's
     int shown_ = 0;
     int current_ = -1;
     int tagWidth_ = 0;  // as the layout asked for it
