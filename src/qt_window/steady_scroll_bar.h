@@ -8,11 +8,12 @@
 // which moves the slider by a pixel only now and then; repainting them every
 // time was a good part of the window's cost. The changes made together (the
 // range, then the value) are compared with the picture shown once they are
-// all made, so a passing in-between state costs no paint either.
+// all made, so a passing in-between state costs no paint either; a slider
+// that only moved repaints its old and new places, not the whole bar.
 class SteadyScrollBar : public QScrollBar {
     Q_OBJECT
   public:
-    using QScrollBar::QScrollBar;
+    SteadyScrollBar(Qt::Orientation orientation, QWidget* parent);
 
   protected:
     void sliderChange(SliderChange change) override;

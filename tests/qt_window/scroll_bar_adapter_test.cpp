@@ -3,9 +3,13 @@
 #include <gtest/gtest.h>
 
 #include <QApplication>
+#include <QScreen>
 #include <QScrollBar>
+#include <QWidget>
 #include <utility>
 #include <vector>
+
+#include "qt_window/steady_scroll_bar.h"
 
 namespace {
 
@@ -97,3 +101,27 @@ TEST_F(ScrollBarAdapterTest, HandlerDecidesWhereTheThumbEndsUp) {
 }
 
 }  // namespace
+
+// The bar repaints only the slider's old and new places when nothing else of
+// it changed: the screen still shows the whole bar as a plain one paints it,
+// while the chart follows the newest sample and when it is scrolled back.
+TEST(SteadyScrollBarTest, TheBarOnScreenIsAPlainBarPainted) {
+    QWidget window;
+    auto* bar = new SteadyScrollBar(Qt::Horizontal, &window);
+    QScrollBar plain(Qt::Horizontal);
+    bar->setGeometry(10, 10, 400, 16);  // away from the pointer, which lights an arrow
+    plain.resize(400, 16);
+    window.show();
+    for (const auto& [maximum, value] : std::vector<std::pair<int, int>>{
+             {3, 3}, {9, 9}, {15, 15}, {30, 30}, {40, 40}, {40, 20}, {40, 0}, {40, 1}, {45, 1}}) {
+        for (QScrollBar* b : {static_cast<QScrollBar*>(bar), &plain}) {
+            b->setRange(0, maximum);
+            b->setPageStep(380);
+            b->setValue(value);
+        }
+        for (int i = 0; i < 3; ++i) QApplication::processEvents();
+        const QPixmap shown = window.screen()->grabWindow(window.winId(), 10, 10, 400, 16);
+        EXPECT_EQ(shown.toImage(), plain.grab().toImage().convertToFormat(QImage::Format_RGB32))
+            << maximum << " " << value;
+    }
+}
