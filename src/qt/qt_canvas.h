@@ -51,6 +51,14 @@ class QtCanvas final : public Canvas {
     bool hidden(const QRect& area) const { return !clip_.isEmpty() && !clip_.intersects(area); }
     // Notes that drawing reached into `area`, while a background is kept.
     void drawnOver(const QRect& area);
+    static QRect reachOf(const QRect& area);
+    // A rectangle or a region drawn over: what the next frame restores, and
+    // what the window shows again.
+    template <typename Reach>
+    void noteDrawn(const Reach& reach) {
+        if (!background_.isNull()) changedSinceKept_ += reach;
+        if (changes_) *changes_ += reach;
+    }
     void drawnOverPolyline(std::span<const PointF> points);
     static QRect textReach(float x, float y, std::size_t length, float size);
     void drawAxisLine(int x1, int y1, int x2, int y2, const Pen& pen);
