@@ -182,8 +182,8 @@ void ReadingListView::paintEvent(QPaintEvent* event) {
     QPainter painter(viewport());
     painter.setFont(font_);
     const QRect dirty = event->rect();
-    // A rectangle clip, which the dirty rows mostly are, lets Qt draw each
-    // text at once (see QtCanvas::clipTo).
+    // Under a rectangle clip (the dirty rows mostly are one) Qt draws each
+    // text without clipping it span by span.
     painter.setClipRect(dirty);
     const QColor base = palette().color(QPalette::Base);
     forEachRasterStrip(dirty, [&](const QRect& strip) { painter.fillRect(strip, base); });
