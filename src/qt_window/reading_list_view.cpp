@@ -53,10 +53,17 @@ const QStaticText& ReadingListView::FittedTexts::fitted(const QFont& font, const
     auto [at, added] = texts_.try_emplace(text);
     if (added) {
         QStaticText& laidOut = at->second;
-        laidOut.setText(
-            QFontMetrics(font).elidedText(fromWindows1252(text), Qt::ElideRight, width));
         laidOut.setTextFormat(Qt::PlainText);
+        const QString whole = fromWindows1252(text);
+        laidOut.setText(whole);
         laidOut.prepare(QTransform(), font);
+        // Most texts fit: laid out once, their width says so, and only a
+        // text that is too wide is measured again to be cut. The laid-out
+        // width may leave out trailing spaces, which the cut counts.
+        if (laidOut.size().width() > width || whole.endsWith(QLatin1Char(' '))) {
+            laidOut.setText(QFontMetrics(font).elidedText(whole, Qt::ElideRight, width));
+            laidOut.prepare(QTransform(), font);
+        }
     }
     return at->second;
 }

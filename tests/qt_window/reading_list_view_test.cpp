@@ -101,6 +101,21 @@ TEST(ReadingListViewTest, FollowingTheNewestRowPaintsOnlyWhatChanged) {
     EXPECT_EQ(selected.size(), 10u);
 }
 
+// A tag wider than its column is cut with "…": tags that differ past the cut paint alike.
+TEST(ReadingListViewTest, ATagWiderThanItsColumnIsCut) {
+    ReadingList rows;
+    rows.appendRow(std::string(40, '7'), kLine);
+    rows.appendRow(std::string(43, '7'), kLine);
+    ReadingListView view(rows);
+    view.resize(634, 206);
+    view.show();
+    view.setTagColumnWidth(60);
+    settle();
+    const QImage shown = view.viewport()->grab().toImage();
+    const QRect tag = view.rowRect(0).adjusted(kReadingColumnWidth, 0, 0, 0);
+    EXPECT_EQ(shown.copy(tag), shown.copy(tag.translated(0, view.rowHeight())));
+}
+
 // Keys move the selection; F2 edits the selected row's tag over the row's free
 // width; Enter ends the edit, Escape drops it.
 TEST(ReadingListViewTest, KeysSelectAndEditTags) {
