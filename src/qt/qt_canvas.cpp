@@ -7,6 +7,7 @@
 #include <QVarLengthArray>
 #include <algorithm>
 #include <cstring>
+#include <optional>
 #include <utility>
 
 #include "qt/raster_strips.h"
@@ -218,21 +219,36 @@ QRegion unionOf(std::span<const QRect> boxes) {
 // those boxes.
 void QtCanvas::drawnOverPolyline(std::span<const PointF> points) {
     constexpr float kRunWidth = 32.0f;
+    // A run's bounds; a segment covers its ends' pixels, one past the larger.
+    struct Bounds {
+        float left, top, right, bottom;
+        QRect reach() const {
+            return reachOf(QRectF(QPointF(left, top), QPointF(right, bottom)).toAlignedRect());
+        }
+    };
     QVarLengthArray<QRect, 64> boxes;
-    QRectF run;
+    std::optional<Bounds> run;
     for (std::size_t i = 1; i < points.size(); ++i) {
         const PointF& from = points[i - 1];
         const PointF& to = points[i];
-        const QRectF segment =
-            QRectF(QPointF(std::min(from.x, to.x), std::min(from.y, to.y)),
-                   QPointF(std::max(from.x, to.x) + 1.0f, std::max(from.y, to.y) + 1.0f));
-        if (!run.isNull() && (run | segment).width() > kRunWidth) {
-            boxes.append(reachOf(run.toAlignedRect()));
-            run = QRectF();
+        const auto [left, right] = std::minmax(from.x, to.x);
+        const auto [top, bottom] = std::minmax(from.y, to.y);
+        const Bounds segment{left, top, right + 1.0f, bottom + 1.0f};
+        if (run &&
+            std::max(run->right, segment.right) - std::min(run->left, segment.left) > kRunWidth) {
+            boxes.append(run->reach());
+            run.reset();
         }
-        run = run.isNull() ? segment : run | segment;
+        if (!run) {
+            run = segment;
+            continue;
+        }
+        run->left = std::min(run->left, segment.left);
+        run->top = std::min(run->top, segment.top);
+        run->right = std::max(run->right, segment.right);
+        run->bottom = std::max(run->bottom, segment.bottom);
     }
-    if (!run.isNull()) boxes.append(reachOf(run.toAlignedRect()));
+    if (run) boxes.append(run->reach());
     if (!boxes.isEmpty())
         noteDrawn(unionOf({boxes.constData(), static_cast<std::size_t>(boxes.size())}));
 }
